@@ -1,0 +1,150 @@
+// Simpson's rule by successive trapezoid refinement (QSIMP with TRAPZD).
+//
+// Each integrator instance owns its running trapezoid sum, so an integral may run inside the
+// integrand of another (the peak area is such a double integral); the two instances the
+// area needs (QSIMP/TRAPZD for the inner integral, QSIMP2/TRAPZD2 for the outer one) are two
+// calls of the same template.
+//
+// Several integrals over the same interval may share their nodes: the integrand is then a
+// batch function that evaluates all of them on the new nodes of one refinement step. Every
+// integral keeps its own running sum and its own convergence test, so each result is the one
+// it would have alone.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace varnix::engine {
+
+// The Simpson EPS and Max Simpson Iterations controls, used by every integral of the engine.
+struct SimpsonControls {
+    double eps = 1e-4;
+    int32_t jmax = 21;
+};
+
+// One integral of a shared-node integration: `wanted` in, the rest out.
+struct SimpsonIntegral {
+    bool wanted = true;
+    double value = 0.0;      // last Simpson estimate; unchanged when JMAX ≤ 0
+    int32_t status = 0;      // 0 converged, 1 not converged within JMAX steps
+    int64_t evaluations = 0; // integrand evaluations this integral used
+};
+
+// Nodes of trapezoid step n over [a, b]: step 1 the two ends, step n ≥ 2 the 2^(n−2) midpoints
+// a + (m − ½)·(b − a)/2^(n−2), m = 1 … 2^(n−2).
+inline void trapezoidNodes(double a, double b, int32_t n, std::vector<double>& nodes)
+{
+    if (n == 1) {
+        nodes.assign({a, b});
+        return;
+    }
+    const std::size_t count = std::size_t{1} << (n - 2);
+    const double del = (b - a) / static_cast<double>(count);
+    nodes.resize(count);
+    for (std::size_t m = 0; m < count; ++m) {
+        nodes[m] = a + (static_cast<double>(m) + 0.5) * del;
+    }
+}
+
+// TRAPZD: refine the running sum st of one integrator instance with the node sum `sumF` of
+// step n (Σf over the nodes of trapezoidNodes).
+inline double TRAPZD(double st, double a, double b, int32_t n, double sumF)
+{
+    if (n == 1) {
+        return (b - a) * sumF / 2.0;
+    }
+    const double count = std::ldexp(1.0, n - 2);
+    return (st + (b - a) * sumF / count) / 2.0;
+}
+
+// Number of new nodes of trapezoid step n.
+inline std::size_t trapezoidNodeCount(int32_t n)
+{
+    return n == 1 ? 2 : std::size_t{1} << (n - 2);
+}
+
+// Integrates K integrands over [a, b] on shared nodes. `batch(n, sums, open)` evaluates the
+// integrands still open on the nodes of step n (trapezoidNodes) and stores Σf of integrand k,
+// summed in node order, in sums[k]. The convergence rules per integral:
+//   - the previous Simpson and trapezoid values start at −1e30, so no integral can converge
+//     before step 3 for any EPS below 1;
+//   - converged when |s − os| < EPS·|os|;
+//   - after step 6, converged on a zero integral when s = os = 0, since the relative test
+//     can never succeed on zeros;
+//   - status 1 after JMAX steps, with the last estimate; JMAX ≤ 0 gives status 1 at once and
+//     leaves the value unchanged.
+template <std::size_t K, class Batch>
+void simpsonShared(Batch&& batch, double a, double b, const SimpsonControls& controls,
+                   std::array<SimpsonIntegral, K>& integrals)
+{
+    std::array<double, K> os{};
+    std::array<double, K> ost{};
+    std::array<double, K> st{};
+    std::array<bool, K> open{};
+    std::size_t openCount = 0;
+    for (std::size_t k = 0; k < K; ++k) {
+        SimpsonIntegral& integral = integrals[k];
+        integral.status = 0;
+        integral.evaluations = 0;
+        os[k] = -1e30;
+        ost[k] = -1e30;
+        open[k] = integral.wanted && controls.jmax > 0;
+        if (integral.wanted && controls.jmax <= 0) {
+            integral.status = 1;
+        }
+        openCount += open[k] ? 1 : 0;
+    }
+
+    for (int32_t j = 1; j <= controls.jmax && openCount > 0; ++j) {
+        std::array<double, K> sums{};
+        batch(j, sums, open);
+        const auto count = static_cast<int64_t>(trapezoidNodeCount(j));
+        for (std::size_t k = 0; k < K; ++k) {
+            if (!open[k]) {
+                continue;
+            }
+            SimpsonIntegral& integral = integrals[k];
+            integral.evaluations += count;
+            st[k] = TRAPZD(st[k], a, b, j, sums[k]);
+            const double s = (4.0 * st[k] - ost[k]) / 3.0;
+            integral.value = s;
+            const bool converged = std::fabs(s - os[k]) < controls.eps * std::fabs(os[k]);
+            const bool zero = j > 6 && os[k] == 0.0 && s == 0.0;
+            if (converged || zero) {
+                open[k] = false;
+                --openCount;
+                continue;
+            }
+            os[k] = s;
+            ost[k] = st[k];
+        }
+    }
+    for (std::size_t k = 0; k < K; ++k) {
+        if (open[k]) {
+            integrals[k].status = 1;
+        }
+    }
+}
+
+// QSIMP: one integral of the scalar integrand f over [a, b].
+template <class F>
+SimpsonIntegral QSIMP(F&& f, double a, double b, const SimpsonControls& controls)
+{
+    std::array<SimpsonIntegral, 1> integral{};
+    std::vector<double> nodes;
+    auto batch = [&](int32_t n, std::array<double, 1>& sums, const std::array<bool, 1>&) {
+        trapezoidNodes(a, b, n, nodes);
+        double sum = 0.0;
+        for (const double x : nodes) {
+            sum += f(x);
+        }
+        sums[0] = sum;
+    };
+    simpsonShared<1>(batch, a, b, controls, integral);
+    return integral[0];
+}
+
+}  // namespace varnix::engine

@@ -33,6 +33,12 @@ struct SimpsonIntegral {
     int64_t evaluations = 0; // integrand evaluations this integral used
 };
 
+// Number of new nodes of trapezoid step n.
+inline std::size_t trapezoidNodeCount(int32_t n)
+{
+    return n == 1 ? 2 : std::size_t{1} << static_cast<unsigned>(n - 2);
+}
+
 // Nodes of trapezoid step n over [a, b]: step 1 the two ends, step n ≥ 2 the 2^(n−2) midpoints
 // a + (m − ½)·(b − a)/2^(n−2), m = 1 … 2^(n−2).
 inline void trapezoidNodes(double a, double b, int32_t n, std::vector<double>& nodes)
@@ -41,7 +47,7 @@ inline void trapezoidNodes(double a, double b, int32_t n, std::vector<double>& n
         nodes.assign({a, b});
         return;
     }
-    const std::size_t count = std::size_t{1} << (n - 2);
+    const std::size_t count = trapezoidNodeCount(n);
     const double del = (b - a) / static_cast<double>(count);
     nodes.resize(count);
     for (std::size_t m = 0; m < count; ++m) {
@@ -58,12 +64,6 @@ inline double TRAPZD(double st, double a, double b, int32_t n, double sumF)
     }
     const double count = std::ldexp(1.0, n - 2);
     return (st + (b - a) * sumF / count) / 2.0;
-}
-
-// Number of new nodes of trapezoid step n.
-inline std::size_t trapezoidNodeCount(int32_t n)
-{
-    return n == 1 ? 2 : std::size_t{1} << (n - 2);
 }
 
 // Integrates K integrands over [a, b] on shared nodes. `batch(n, sums, open)` evaluates the
@@ -95,7 +95,7 @@ void simpsonShared(Batch&& batch, double a, double b, const SimpsonControls& con
         if (integral.wanted && controls.jmax <= 0) {
             integral.status = 1;
         }
-        openCount += open[k] ? 1 : 0;
+        openCount += open[k] ? 1U : 0U;
     }
 
     for (int32_t j = 1; j <= controls.jmax && openCount > 0; ++j) {

@@ -1,1 +1,139 @@
-// placeholder
+#include "synthetic.h"
+
+#include "engine_call.h"
+
+#include <cmath>
+
+namespace varnix::engine {
+
+namespace {
+
+constexpr double kFirstEnergy = 280.0;
+constexpr double kLastEnergy = 295.0;
+
+// Pos, Height, LFWHM, Alpha, GFWHM of four peaks 1.1 to 1.9 eV apart, then a0 (the background
+// at the last point) and a1.
+const std::vector<double> kTrue = {
+    284.50, 5000.0, 0.40, 0.10, 0.90,
+    285.60, 3000.0, 0.50, 0.05, 1.00,
+    286.90, 1500.0, 0.60, 0.15, 0.80,
+    288.80,  800.0, 0.50, 0.08, 1.10,
+    200.0, -5.0};
+const std::vector<double> kStart = {
+    284.65, 4000.0, 0.55, 0.05, 1.10,
+    285.45, 3600.0, 0.40, 0.10, 0.80,
+    287.10, 1200.0, 0.75, 0.10, 1.00,
+    288.60, 1000.0, 0.40, 0.12, 0.90,
+    240.0, 0.0};
+
+// splitmix64: a small generator with a fixed, documented sequence.
+uint64_t nextRandom(uint64_t& state)
+{
+    uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+double uniform(uint64_t& state)
+{
+    return (static_cast<double>(nextRandom(state) >> 11) + 0.5) * 0x1.0p-53;
+}
+
+}  // namespace
+
+int64_t poissonDeviate(double mean, uint64_t& state)
+{
+    if (mean <= 0.0) {
+        return 0;
+    }
+    if (mean < 30.0) {
+        // Multiplication of uniforms (Knuth); exact and fast for small means.
+        const double limit = std::exp(-mean);
+        int64_t k = 0;
+        for (double product = uniform(state); product > limit; product *= uniform(state)) {
+            ++k;
+        }
+        return k;
+    }
+    // Transformed rejection with squeeze (Hörmann's PTRS), exact for large means.
+    const double slam = std::sqrt(mean);
+    const double loglam = std::log(mean);
+    const double b = 0.931 + 2.53 * slam;
+    const double a = -0.059 + 0.02483 * b;
+    const double invalpha = 1.1239 + 1.1328 / (b - 3.4);
+    const double vr = 0.9277 - 3.6224 / (b - 2.0);
+    for (;;) {
+        const double u = uniform(state) - 0.5;
+        const double v = uniform(state);
+        const double us = 0.5 - std::fabs(u);
+        const double k = std::floor((2.0 * a / us + b) * u + mean + 0.43);
+        if (us >= 0.07 && v <= vr) {
+            return static_cast<int64_t>(k);
+        }
+        if (k < 0.0 || (us < 0.013 && v > us)) {
+            continue;
+        }
+        if (std::log(v) + std::log(invalpha) - std::log(a / (us * us) + b)
+            <= -mean + k * loglam - std::lgamma(k + 1.0)) {
+            return static_cast<int64_t>(k);
+        }
+    }
+}
+
+std::vector<double> syntheticModel(const std::vector<double>& energies,
+                                   const std::vector<double>& parameters, int32_t nds, int32_t nbg)
+{
+    const std::size_t np = energies.size();
+    const std::size_t npar = parameters.size();
+    const std::vector<int32_t> state(npar, kLinkFree);
+    const std::vector<int32_t> target(npar, 0);
+    const std::vector<double> value(npar, 0.0);
+    const std::vector<int32_t> mode(npar, 0);
+    EngineInput in;
+    in.energies = energies;
+    in.counts = energies;
+    in.sigmas = energies;
+    in.nds = nds;
+    in.nbg = nbg;
+    in.ncomp = nds + (nbg > 0 ? 1 : 0);
+    in.nfree = static_cast<int32_t>(npar);
+    in.links = LinkArrays{state, target, value, mode};
+    // The fit's own window with a tighter tolerance: the counts then follow the model a fit
+    // with default controls describes, up to integration error well below the noise.
+    in.simpson = SimpsonControls{1e-7, 21};
+    in.range = 3.0;
+    EngineState st;
+    st.parameters = parameters;
+    st.model.assign(np, 0.0);
+    st.components.assign(np * static_cast<std::size_t>(in.ncomp), 0.0);
+    st.errorMatrix.assign(npar * npar, 0.0);
+    st.areas.assign(static_cast<std::size_t>(nds), 0.0);
+    st.widths.assign(static_cast<std::size_t>(nds), 0.0);
+    runEngine(in, st);
+    return st.model;
+}
+
+SyntheticSpectrum makeSyntheticSpectrum(int32_t np, uint64_t seed)
+{
+    SyntheticSpectrum s;
+    s.trueParameters = kTrue;
+    s.startParameters = kStart;
+    const auto n = static_cast<std::size_t>(np);
+    s.energies.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double t = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
+        s.energies[i] = kFirstEnergy + t * (kLastEnergy - kFirstEnergy);
+    }
+    const std::vector<double> model = syntheticModel(s.energies, kTrue, s.nds, s.nbg);
+    uint64_t state = seed;
+    s.counts.resize(n);
+    s.sigmas.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        s.counts[i] = static_cast<double>(poissonDeviate(model[i], state));
+        s.sigmas[i] = std::sqrt(s.counts[i]) + 1.0;
+    }
+    return s;
+}
+
+}  // namespace varnix::engine

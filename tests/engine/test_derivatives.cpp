@@ -1,1 +1,123 @@
-// placeholder
+// The analytic Jacobian of the model against central finite differences of the model itself,
+// for every kind of parameter, fixed ones and folded links.
+#include "engine_fixture.h"
+#include "fundsg.h"
+#include "links.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace varnix::engine {
+namespace {
+
+using test::Problem;
+
+struct Evaluation {
+    std::vector<double> model;
+    std::vector<double> jacobian;
+};
+
+Evaluation evaluate(const Problem& p, std::span<const double> parameters, bool derivatives)
+{
+    const std::vector<int32_t> freeIndex = freeIndexMap(p.state);
+    const EngineInput in = p.input(kModeIterate);
+    const ModelSetup setup{in.energies, in.nds,   in.nbg,    in.ncomp, in.nfree,
+                           in.links,    freeIndex, in.simpson, in.range};
+    const std::size_t np = p.energies.size();
+    Evaluation e;
+    e.model.assign(np, 0.0);
+    std::vector<double> components(np * static_cast<std::size_t>(in.ncomp));
+    e.jacobian.assign(derivatives ? np * static_cast<std::size_t>(in.nfree) : 0, 0.0);
+    IntegrationCount count;
+    const Normalisation norm = FUNDSG0(setup, parameters, derivatives, count);
+    FUNDSG(setup, parameters, norm, derivatives, ModelOutput{e.model, components, e.jacobian},
+           count);
+    return e;
+}
+
+// Checks every Jacobian column against (model(p + h·e_j) − model(p − h·e_j))/2h, where the
+// correlated parameters follow their targets.
+void expectJacobianMatchesDifferences(const Problem& p, std::vector<double> parameters)
+{
+    DEPEND(parameters, LinkArrays{p.state, p.target, p.value, p.mode});
+    const Evaluation analytic = evaluate(p, parameters, true);
+    const std::vector<int32_t> freeIndex = freeIndexMap(p.state);
+    const std::size_t np = p.energies.size();
+    const auto nfree = static_cast<std::size_t>(p.nfree());
+    for (std::size_t j = 0; j < parameters.size(); ++j) {
+        if (freeIndex[j] < 0) {
+            continue;
+        }
+        const double h = 1e-5 * std::max(std::fabs(parameters[j]), 1.0);
+        std::vector<double> up = parameters;
+        std::vector<double> down = parameters;
+        up[j] += h;
+        down[j] -= h;
+        DEPEND(up, LinkArrays{p.state, p.target, p.value, p.mode});
+        DEPEND(down, LinkArrays{p.state, p.target, p.value, p.mode});
+        const Evaluation plus = evaluate(p, up, false);
+        const Evaluation minus = evaluate(p, down, false);
+        double scale = 0.0;
+        for (std::size_t i = 0; i < np; ++i) {
+            scale = std::max(scale, std::fabs(analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])]));
+        }
+        ASSERT_GT(scale, 0.0) << "parameter " << j;
+        for (std::size_t i = 0; i < np; ++i) {
+            const double numeric = (plus.model[i] - minus.model[i]) / (2.0 * h);
+            const double exact = analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])];
+            // Truncation of the difference quotient and the integrals' tolerance.
+            EXPECT_NEAR(exact, numeric, 2e-5 * scale) << "parameter " << j << ", point " << i;
+        }
+    }
+}
+
+Problem twoPeakProblem(int32_t nbg)
+{
+    std::vector<double> e;
+    for (int i = 0; i < 41; ++i) {
+        e.push_back(8.0 + 0.1 * i);
+    }
+    Problem p(e, std::vector<double>(e.size(), 100.0), 2, nbg);
+    p.simpson = SimpsonControls{1e-11, 24};
+    return p;
+}
+
+const std::vector<double> kTwoPeaks = {9.6, 300.0, 0.5, 0.12, 0.6,
+                                       10.9, 150.0, 0.7, 0.3, 0.4};
+
+TEST(Jacobian, EveryPeakParameterAndBackgroundCoefficient)
+{
+    Problem p = twoPeakProblem(3);
+    std::vector<double> params = kTwoPeaks;
+    params.insert(params.end(), {20.0, -3.0, 0.8});
+    expectJacobianMatchesDifferences(p, params);
+}
+
+TEST(Jacobian, FixedParametersLeaveTheirColumnsOut)
+{
+    Problem p = twoPeakProblem(2);
+    p.fix(kAlpha);
+    p.fix(5 + kGfwhm);
+    p.fix(10);
+    std::vector<double> params = kTwoPeaks;
+    params.insert(params.end(), {20.0, -3.0});
+    expectJacobianMatchesDifferences(p, params);
+}
+
+TEST(Jacobian, CorrelatedParametersFoldIntoTheirTargets)
+{
+    Problem p = twoPeakProblem(1);
+    p.link(5 + kPos, kPos, kLinkModeAdd, 1.3);          // constant distance
+    p.link(5 + kHeight, kHeight, kLinkModeMultiply, 0.5);  // half the height
+    p.link(5 + kLfwhm, kLfwhm, kLinkModeMultiply, 1.4);
+    p.link(5 + kAlpha, kAlpha, kLinkModeAdd, 0.18);
+    p.link(5 + kGfwhm, kGfwhm, kLinkModeMultiply, 0.66);
+    std::vector<double> params = kTwoPeaks;
+    params.push_back(20.0);
+    expectJacobianMatchesDifferences(p, params);
+}
+
+}  // namespace
+}  // namespace varnix::engine

@@ -1,1 +1,156 @@
-// placeholder
+// The exported entry, loaded with dlopen and called exactly as the application calls it:
+// 1-based link targets, every argument by reference, all three modes.
+#include "zorvant.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class Entry : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        handle = dlopen(ZORVANT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle, nullptr) << dlerror();
+        zorvant = reinterpret_cast<ZorvantFunction>(dlsym(handle, "ZORVANT"));
+        ASSERT_NE(zorvant, nullptr);
+    }
+
+    // Two peaks, the second's position tied to the first's by an offset, linear background.
+    Entry()
+    {
+        for (int i = 0; i < np; ++i) {
+            energies.push_back(10.0 + 0.05 * i);
+            const double u1 = (energies.back() - 11.0) / 0.4;
+            const double u2 = (energies.back() - 12.5) / 0.4;
+            counts.push_back(20.0 + 400.0 / (1 + u1 * u1) + 200.0 / (1 + u2 * u2));
+            sigmas.push_back(std::sqrt(counts.back()) + 1.0);
+        }
+        linkStates[5] = 1;
+        correlatedWith[5] = 1;  // 1-based: Pos of peak 1
+        factors[5] = 1.5;
+        linkModes[5] = 2;
+    }
+
+    void call(int32_t mode)
+    {
+        zorvant(&np, energies.data(), counts.data(), sigmas.data(), &npar, &nds, &nbg, &ncomp,
+                parameters.data(), model.data(), components.data(), errorMatrix.data(), &lambda,
+                &lambdaFac, &maxLambdaIterations, &chiSquare, &sumSquaredCounts, &eps, &jmax,
+                &inversionStatus, &lambdaStatus, &mode, areas.data(), widths.data(), &spare,
+                &nfree, linkStates.data(), correlatedWith.data(), factors.data(), &range,
+                linkModes.data(), &conditionNumber);
+    }
+
+    static inline void* handle = nullptr;
+    static inline ZorvantFunction zorvant = nullptr;
+
+    int32_t np = 80;
+    int32_t npar = 12;
+    int32_t nds = 2;
+    int32_t nbg = 2;
+    int32_t ncomp = 3;
+    int32_t nfree = 11;
+    std::vector<double> energies;
+    std::vector<double> counts;
+    std::vector<double> sigmas;
+    std::vector<double> parameters = {11.1, 350.0, 0.7, 0.05, 0.3, 12.6,
+                                      150.0, 0.7, 0.05, 0.3, 25.0, 0.0};
+    std::vector<double> model = std::vector<double>(80, 0.0);
+    std::vector<double> components = std::vector<double>(80 * 3, 0.0);
+    std::vector<double> errorMatrix = std::vector<double>(11 * 11, 0.0);
+    std::vector<double> areas = {0.0, 0.0};
+    std::vector<double> widths = {0.0, 0.0};
+    std::vector<int32_t> linkStates = std::vector<int32_t>(12, 0);
+    std::vector<int32_t> correlatedWith = std::vector<int32_t>(12, 0);
+    std::vector<double> factors = std::vector<double>(12, 0.0);
+    std::vector<int32_t> linkModes = std::vector<int32_t>(12, 0);
+    double lambda = 0.01;
+    double lambdaFac = 10.0;
+    int32_t maxLambdaIterations = 10;
+    double chiSquare = 0.0;
+    double sumSquaredCounts = 0.0;
+    double eps = 1e-4;
+    int32_t jmax = 21;
+    int32_t inversionStatus = 0;
+    int32_t lambdaStatus = 7;
+    int32_t spare = 12345;
+    double range = 3.0;
+    double conditionNumber = -1.0;
+};
+
+TEST_F(Entry, OnlyTheEntryIsExported)
+{
+    EXPECT_EQ(dlsym(handle, "_ZN6varnix6engine4FDONERKNS0_9PeakShapeEd"), nullptr);
+}
+
+TEST_F(Entry, AllThreeModesThroughTheLibrary)
+{
+    call(0);
+    EXPECT_EQ(lambdaStatus, 0);
+    EXPECT_EQ(conditionNumber, -1.0);
+    EXPECT_EQ(areas[0], 0.0);
+    double background = 0.0;
+    for (int i = 0; i < np; ++i) {
+        background = components[static_cast<std::size_t>(2 * np + i)];
+        EXPECT_NEAR(model[static_cast<std::size_t>(i)],
+                    components[static_cast<std::size_t>(i)]
+                        + components[static_cast<std::size_t>(np + i)] + background,
+                    1e-9);
+    }
+    EXPECT_EQ(background, 25.0);  // a0 is the background at the last point
+
+    const double chiBefore = chiSquare;
+    double previous = 1e300;
+    for (int iteration = 0; iteration < 8; ++iteration) {
+        call(1);
+        ASSERT_EQ(inversionStatus, 0);
+        ASSERT_EQ(lambdaStatus, 0) << "iteration " << iteration;
+        EXPECT_LT(chiSquare, previous);
+        previous = chiSquare;
+        // The linked position follows its 1-based target exactly.
+        EXPECT_EQ(parameters[5], parameters[0] + 1.5);
+    }
+    EXPECT_NE(chiSquare, chiBefore);
+    EXPECT_NEAR(parameters[0], 11.0, 0.05);
+    EXPECT_GT(areas[0], 0.0);
+    EXPECT_GT(widths[0], 0.0);
+    EXPECT_EQ(spare, 12345);
+
+    const std::vector<double> fitted = parameters;
+    const double carried = lambda;
+    lambda = 0.0;
+    call(2);
+    EXPECT_EQ(inversionStatus, 0);
+    EXPECT_EQ(parameters, fitted);
+    EXPECT_GE(conditionNumber, 1.0);
+    for (std::size_t m = 0; m < 11; ++m) {
+        EXPECT_GT(errorMatrix[m * 11 + m], 0.0);
+    }
+    EXPECT_LT(carried, 0.01);
+}
+
+TEST_F(Entry, ContradictoryCountsChangeNothing)
+{
+    nfree = 12;  // one parameter is correlated, so only 11 are free
+    errorMatrix.assign(144, 0.0);
+    const std::vector<double> before = parameters;
+    call(1);
+    EXPECT_EQ(lambdaStatus, 3);
+    EXPECT_EQ(parameters, before);
+    EXPECT_EQ(model, std::vector<double>(80, 0.0));
+    EXPECT_EQ(lambda, 0.01);
+
+    nfree = 11;
+    npar = 11;
+    call(0);
+    EXPECT_EQ(lambdaStatus, 3);
+    EXPECT_EQ(model, std::vector<double>(80, 0.0));
+}
+
+}  // namespace

@@ -1,1 +1,262 @@
-// placeholder
+// The Levenberg–Marquardt iteration: a whole fit of the synthetic spectrum, the λ bookkeeping
+// and status codes, and what each mode leaves untouched.
+#include "engine_fixture.h"
+#include "levenberg_marquardt.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace varnix::engine {
+namespace {
+
+using test::Problem;
+
+double chiSquare(const Problem& p, const std::vector<double>& model)
+{
+    return FCHI(p.counts, p.sigmas, model);
+}
+
+std::vector<double> modeZeroModel(const Problem& p, const std::vector<double>& parameters)
+{
+    EngineState st = p.state0(parameters);
+    p.run(kModeCalculate, st);
+    return st.model;
+}
+
+TEST(Fit, SyntheticSpectrumRecoversTheTrueParameters)
+{
+    const Problem p = Problem::synthetic(601);
+    const SyntheticSpectrum s = makeSyntheticSpectrum(601);
+    EngineState st = p.state0(s.startParameters);
+    std::vector<double> rs;
+    double previousR = 0.0;
+    for (int32_t iteration = 1; iteration <= 51; ++iteration) {
+        p.run(kModeIterate, st);
+        ASSERT_EQ(st.inversionStatus, 0);
+        const double r = std::sqrt(st.chiSquare / 601.0);
+        rs.push_back(r);
+        const double deltaR = iteration == 1 ? r : previousR - r;
+        if (deltaR < 1e-4) {
+            break;
+        }
+        previousR = r;
+    }
+    ASSERT_GE(rs.size(), 3U);
+    for (std::size_t k = 1; k + 1 < rs.size(); ++k) {
+        EXPECT_LT(rs[k], rs[k - 1]);
+    }
+    EngineState final = st;
+    final.lambda = 0.0;
+    p.run(kModeErrorMatrix, final);
+    ASSERT_EQ(final.inversionStatus, 0);
+    EXPECT_GT(final.conditionNumber, 1.0);
+    EXPECT_EQ(final.lambda, 0.0);
+
+    const std::size_t nfree = s.trueParameters.size();
+    int clearlyWrongAtStart = 0;
+    for (std::size_t j = 0; j < nfree; ++j) {
+        const double sd = std::sqrt(final.errorMatrix[j * nfree + j]);
+        ASSERT_GT(sd, 0.0);
+        // About 3σ: a parameter further off than 3.5σ points to a wrong model or derivative.
+        EXPECT_NEAR(st.parameters[j], s.trueParameters[j], 3.5 * sd) << "parameter " << j;
+        clearlyWrongAtStart += std::fabs(s.startParameters[j] - s.trueParameters[j]) > 10 * sd;
+    }
+    EXPECT_GE(clearlyWrongAtStart, 15) << "the start values must be far from the truth";
+    // At the minimum the weighted residuals are about one standard deviation each.
+    EXPECT_NEAR(rs.back(), 1.0, 0.15);
+}
+
+// All parameters fixed: every trial repeats the current χ², which is no decrease.
+Problem allFixed()
+{
+    Problem p({1.0, 2.0, 3.0}, {5.0, 9.0, 5.0}, 1, 1);
+    for (std::size_t j = 0; j < p.state.size(); ++j) {
+        p.fix(j);
+    }
+    return p;
+}
+
+const std::vector<double> kOnePeak = {2.0, 4.0, 1.0, 0.0, 0.5, 1.0};
+
+struct LambdaCase {
+    const char* name;
+    int32_t maxTrials;
+    double lambdaIn;
+    int32_t status;
+    double lambdaOut;
+};
+
+class LambdaFailures : public ::testing::TestWithParam<LambdaCase> {};
+
+TEST_P(LambdaFailures, NoDecreaseEndsWithItsStatus)
+{
+    const LambdaCase c = GetParam();
+    Problem p = allFixed();
+    p.maxLambdaIterations = c.maxTrials;
+    EngineState st = p.state0(kOnePeak, c.lambdaIn);
+    p.run(kModeIterate, st);
+    EXPECT_EQ(st.lambdaStatus, c.status);
+    EXPECT_DOUBLE_EQ(st.lambda, c.lambdaOut);
+    EXPECT_EQ(st.parameters, kOnePeak);
+    EXPECT_EQ(st.chiSquare, chiSquare(p, st.model));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Iteration, LambdaFailures,
+    ::testing::Values(LambdaCase{"TrialLimit", 4, 0.01, kLambdaStatusMaxTrials, 10.0},
+                      LambdaCase{"OneTrialKeepsLambda", 1, 0.01, kLambdaStatusMaxTrials, 0.01},
+                      // 1e29 → 1e30 (not above the limit) → 1e31, which is.
+                      LambdaCase{"LambdaOverflow", 100, 1e29, kLambdaStatusOverflow, 1e31}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Only the background varies: a linear problem, so the first damped step already lowers χ².
+Problem backgroundOnly()
+{
+    std::vector<double> e;
+    std::vector<double> y;
+    for (int i = 0; i < 20; ++i) {
+        e.push_back(static_cast<double>(i));
+        y.push_back(50.0 + 2.0 * i);
+    }
+    Problem p(e, y, 1, 2);
+    for (std::size_t j = 0; j < 5; ++j) {
+        p.fix(j);
+    }
+    return p;
+}
+
+const std::vector<double> kBackgroundStart = {5.0, 0.0, 1.0, 0.0, 1.0, 10.0, 0.0};
+
+TEST(Iteration, AcceptedFirstTrialDividesLambda)
+{
+    const Problem p = backgroundOnly();
+    EngineState st = p.state0(kBackgroundStart, 0.5);
+    const double chi0 = chiSquare(p, modeZeroModel(p, kBackgroundStart));
+    p.run(kModeIterate, st);
+    EXPECT_EQ(st.lambdaStatus, 0);
+    EXPECT_EQ(st.inversionStatus, 0);
+    EXPECT_DOUBLE_EQ(st.lambda, 0.05);
+    EXPECT_LT(st.chiSquare, chi0);
+    EXPECT_EQ(st.chiSquare, chiSquare(p, st.model));
+    EXPECT_EQ(st.model, modeZeroModel(p, st.parameters));
+}
+
+TEST(Iteration, ErrorMatrixWithoutDampingIsTheInverseCurvature)
+{
+    const Problem p = backgroundOnly();
+    EngineState st = p.state0(kBackgroundStart, 0.0);
+    st.areas = {-1.0};
+    st.widths = {-2.0};
+    p.run(kModeErrorMatrix, st);
+    ASSERT_EQ(st.inversionStatus, 0);
+    // α of the background a0 + a1·(E − E_last) with weights 1/σ², formed independently.
+    double s0 = 0.0;
+    double s1 = 0.0;
+    double s2 = 0.0;
+    for (std::size_t i = 0; i < p.energies.size(); ++i) {
+        const double w = 1.0 / (p.sigmas[i] * p.sigmas[i]);
+        const double u = p.energies[i] - p.energies.back();
+        s0 += w;
+        s1 += w * u;
+        s2 += w * u * u;
+    }
+    const double det = s0 * s2 - s1 * s1;
+    EXPECT_NEAR(st.errorMatrix[0], s2 / det, 1e-12 * s2 / det);
+    EXPECT_NEAR(st.errorMatrix[1], -s1 / det, 1e-12 * std::fabs(s1 / det));
+    EXPECT_NEAR(st.errorMatrix[3], s0 / det, 1e-12 * s0 / det);
+    EXPECT_EQ(st.errorMatrix[1], st.errorMatrix[2]);
+    // Mode 2 changes neither parameters, λ, areas nor widths; the model is the current one.
+    EXPECT_EQ(st.parameters, kBackgroundStart);
+    EXPECT_EQ(st.lambda, 0.0);
+    EXPECT_EQ(st.areas, std::vector<double>{-1.0});
+    EXPECT_EQ(st.widths, std::vector<double>{-2.0});
+    EXPECT_EQ(st.model, modeZeroModel(p, kBackgroundStart));
+    const double trace = s0 + s2;
+    const double root = std::sqrt(trace * trace / 4.0 - det);
+    EXPECT_NEAR(st.conditionNumber, (trace / 2 + root) / (trace / 2 - root),
+                1e-8 * st.conditionNumber);
+}
+
+TEST(Iteration, ModeZeroTouchesOnlyModelAndComponents)
+{
+    const Problem p = backgroundOnly();
+    EngineState st = p.state0(kBackgroundStart, 0.5);
+    st.errorMatrix = {1.0, 2.0, 3.0, 4.0};
+    st.areas = {7.0};
+    st.widths = {8.0};
+    st.conditionNumber = 9.0;
+    st.inversionStatus = 1;
+    st.lambdaStatus = 2;
+    st.chiSquare = 11.0;
+    EngineState before = st;
+    p.run(kModeCalculate, st);
+    EXPECT_EQ(st.lambdaStatus, 0);
+    EXPECT_EQ(st.errorMatrix, before.errorMatrix);
+    EXPECT_EQ(st.areas, before.areas);
+    EXPECT_EQ(st.widths, before.widths);
+    EXPECT_EQ(st.conditionNumber, 9.0);
+    EXPECT_EQ(st.inversionStatus, 1);
+    EXPECT_EQ(st.chiSquare, 11.0);
+    EXPECT_EQ(st.lambda, 0.5);
+    EXPECT_EQ(st.parameters, kBackgroundStart);
+    EXPECT_NE(st.model, before.model);
+}
+
+TEST(Iteration, SumOfSquaredCountsIsSetOnlyWhenZero)
+{
+    const Problem p = backgroundOnly();
+    double expected = 0.0;
+    for (const double y : p.counts) {
+        expected += y * y;
+    }
+    EngineState st = p.state0(kBackgroundStart);
+    p.run(kModeCalculate, st);
+    EXPECT_EQ(st.sumSquaredCounts, expected);
+    st.sumSquaredCounts = 3.0;
+    p.run(kModeIterate, st);
+    EXPECT_EQ(st.sumSquaredCounts, 3.0);
+}
+
+TEST(Iteration, SingularMatrixKeepsTheParametersAndStillGivesAreas)
+{
+    // A peak of zero height has no position or width derivatives: α is singular.
+    std::vector<double> e;
+    for (int i = 0; i < 30; ++i) {
+        e.push_back(0.2 * i);
+    }
+    Problem p(e, std::vector<double>(e.size(), 10.0), 1, 0);
+    const std::vector<double> start = {3.0, 0.0, 0.5, 0.1, 0.5};
+    EngineState st = p.state0(start);
+    st.areas = {-1.0};
+    p.run(kModeIterate, st);
+    EXPECT_EQ(st.inversionStatus, 1);
+    EXPECT_EQ(st.lambdaStatus, 0);
+    EXPECT_EQ(st.parameters, start);
+    EXPECT_EQ(st.model, modeZeroModel(p, start));
+    EXPECT_EQ(st.areas, std::vector<double>{0.0});
+    EXPECT_EQ(st.widths, std::vector<double>{0.0});
+}
+
+TEST(Iteration, RejectedStepsReturnTheModelOfTheReturnedParameters)
+{
+    Problem p = Problem::synthetic(301);
+    const SyntheticSpectrum s = makeSyntheticSpectrum(301);
+    EngineState st = p.state0(s.startParameters);
+    test::fit(p, st);
+    // Near the minimum, undamped single trials soon fail to lower χ².
+    p.maxLambdaIterations = 1;
+    st.lambda = 0.0;
+    for (int call = 0; call < 20 && st.lambdaStatus == 0; ++call) {
+        p.run(kModeIterate, st);
+    }
+    ASSERT_EQ(st.lambdaStatus, kLambdaStatusMaxTrials);
+    EngineState now = p.state0(st.parameters);
+    p.run(kModeCalculate, now);
+    EXPECT_EQ(st.model, now.model);
+    EXPECT_EQ(st.components, now.components);
+    EXPECT_GE(st.chiSquare, chiSquare(p, st.model));
+}
+
+}  // namespace
+}  // namespace varnix::engine

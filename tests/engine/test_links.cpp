@@ -1,1 +1,97 @@
-// placeholder
+// Parameter links: the free-index map, DEPEND, DERCORR, and links that hold through a fit.
+#include "engine_fixture.h"
+#include "fundsg.h"
+#include "links.h"
+
+#include <gtest/gtest.h>
+
+namespace varnix::engine {
+namespace {
+
+using test::Problem;
+
+TEST(Links, FreeIndexMapNumbersFreeParametersInOrder)
+{
+    const std::vector<int32_t> state = {kLinkFixed, kLinkFree, kLinkCorrelated, kLinkFree,
+                                        kLinkFree};
+    EXPECT_EQ(freeIndexMap(state), (std::vector<int32_t>{-1, 0, -1, 1, 2}));
+    EXPECT_TRUE(freeIndexMap({}).empty());
+}
+
+TEST(Links, DependAppliesFactorsAndOffsets)
+{
+    const std::vector<int32_t> state = {kLinkFree, kLinkCorrelated, kLinkCorrelated,
+                                        kLinkCorrelated, kLinkFixed};
+    const std::vector<int32_t> target = {0, 0, 0, 0, 0};
+    const std::vector<double> value = {0.0, 0.5, 2.25, 9.0, 0.0};
+    const std::vector<int32_t> mode = {0, kLinkModeMultiply, kLinkModeAdd, 0, 0};
+    std::vector<double> p = {4.0, -1.0, -1.0, -1.0, 7.0};
+    DEPEND(p, LinkArrays{state, target, value, mode});
+    // A correlated parameter without a link mode keeps its value, like a fixed one.
+    EXPECT_EQ(p, (std::vector<double>{4.0, 2.0, 6.25, -1.0, 7.0}));
+}
+
+TEST(Links, DercorrSumsTheDependantsIntoTheirTarget)
+{
+    const std::vector<int32_t> state = {kLinkFree, kLinkCorrelated, kLinkFree, kLinkCorrelated,
+                                        kLinkFixed};
+    const std::vector<int32_t> target = {0, 0, 2, 0, 0};
+    const std::vector<double> value = {0.0, 0.5, 0.0, 3.0, 0.0};
+    const std::vector<int32_t> mode = {0, kLinkModeMultiply, 0, kLinkModeAdd, 0};
+    const std::vector<double> d = {1.0, 10.0, 100.0, 1000.0, 1e6};
+    std::vector<double> column(2, -1.0);
+    DERCORR(column, d, freeIndexMap(state), LinkArrays{state, target, value, mode});
+    EXPECT_EQ(column, (std::vector<double>{1.0 + 0.5 * 10.0 + 1000.0, 100.0}));
+}
+
+TEST(Links, TrialStepMovesFreeParametersAndTheirDependants)
+{
+    const std::vector<int32_t> state = {kLinkFree, kLinkCorrelated, kLinkFixed, kLinkFree};
+    const std::vector<int32_t> target = {0, 3, 0, 0};
+    const std::vector<double> value = {0.0, 1.5, 0.0, 0.0};
+    const std::vector<int32_t> mode = {0, kLinkModeAdd, 0, 0};
+    const std::vector<double> p = {1.0, 0.0, 5.0, 2.0};
+    const std::vector<double> step = {0.25, -0.5};
+    std::vector<double> q(4);
+    trialParameters(p, step, freeIndexMap(state), LinkArrays{state, target, value, mode}, q);
+    EXPECT_EQ(q, (std::vector<double>{1.25, 3.0, 5.0, 1.5}));
+}
+
+TEST(Links, OffsetAndFactorLinksHoldExactlyThroughAFit)
+{
+    Problem p = Problem::synthetic(301);
+    const SyntheticSpectrum s = makeSyntheticSpectrum(301);
+    // Peak 2 a fixed distance above peak 1 with its own height ratio, peak 4's widths tied to
+    // peak 3's, peak 3's asymmetry fixed.
+    p.link(5 + kPos, kPos, kLinkModeAdd, 1.1);
+    p.link(15 + kHeight, 5 + kHeight, kLinkModeMultiply, 800.0 / 3000.0);
+    p.link(15 + kLfwhm, 10 + kLfwhm, kLinkModeMultiply, 0.5 / 0.6);
+    p.link(15 + kGfwhm, 10 + kGfwhm, kLinkModeAdd, 0.3);
+    p.fix(10 + kAlpha);
+    std::vector<double> start = s.startParameters;
+    start[10 + kAlpha] = 0.15;
+    DEPEND(start, LinkArrays{p.state, p.target, p.value, p.mode});
+    EngineState st = p.state0(start);
+    const double chiStart = [&] {
+        EngineState s0 = st;
+        p.run(kModeCalculate, s0);
+        double chi = 0.0;
+        for (std::size_t i = 0; i < p.counts.size(); ++i) {
+            const double r = (p.counts[i] - s0.model[i]) / p.sigmas[i];
+            chi += r * r;
+        }
+        return chi;
+    }();
+    test::fit(p, st);
+    ASSERT_LT(st.chiSquare, 0.1 * chiStart);
+    const std::vector<double>& q = st.parameters;
+    EXPECT_EQ(q[5 + kPos], q[kPos] + 1.1);
+    EXPECT_EQ(q[15 + kHeight], q[5 + kHeight] * (800.0 / 3000.0));
+    EXPECT_EQ(q[15 + kLfwhm], q[10 + kLfwhm] * (0.5 / 0.6));
+    EXPECT_EQ(q[15 + kGfwhm], q[10 + kGfwhm] + 0.3);
+    EXPECT_EQ(q[10 + kAlpha], 0.15);
+    EXPECT_NEAR(q[kPos], s.trueParameters[kPos], 0.02);
+}
+
+}  // namespace
+}  // namespace varnix::engine

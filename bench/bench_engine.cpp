@@ -1,0 +1,503 @@
+// varnix-bench: times the fit engine on the deterministic synthetic spectrum (four overlapping
+// asymmetric peaks on a linear background) with the default fit controls: one model
+// calculation (mode 0), one Levenberg–Marquardt iteration (mode 1) and a whole fit run by the
+// fit command's stopping rules, each on one thread and on all cores. It also writes the
+// spectrum, the parameters and the engine's model to text files, so that the lmfit comparison
+// (lmfit_fit.py) fits exactly the same counts from the same start.
+//
+// Every figure is printed twice: as a table for people and as `RESULT key=value …` lines that
+// run_benchmarks.sh reads.
+
+#include "engine_call.h"
+#include "fundsg.h"
+#include "parallel.h"
+#include "pkareas.h"
+#include "pkwidths.h"
+#include "synthetic.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+using namespace varnix::engine;
+using Clock = std::chrono::steady_clock;
+
+// The fit controls the program starts with when it has no fit-parameter file.
+struct FitControls {
+    int32_t maxit = 51;
+    double rmin = 1e-4;
+    double lambda = 0.01;
+    double lambdaFac = 10.0;
+    int32_t maxLambdaIterations = 21;
+    SimpsonControls simpson{1e-4, 21};
+    double range = 3.0;
+};
+
+// Tolerance of the reference model written beside the counts: tight enough that its own
+// integration error (≈ EPS) is far below the 1e-5 the comparison model is checked to.
+constexpr SimpsonControls kReferenceSimpson{1e-9, 21};
+
+struct Options {
+    std::vector<int32_t> sizes{601, 4001};
+    int32_t repeat = 5;      // repetitions of the short timings; the best one counts
+    int32_t fitRepeat = 1;   // repetitions of the whole fit
+    std::string dataDir;     // where to write synthetic_<NP>.txt, when given
+    bool dataOnly = false;
+};
+
+// The synthetic spectrum with all parameters free, owning every array an engine call reads.
+class Problem {
+public:
+    Problem(int32_t np, const FitControls& controls)
+        : m_spectrum(makeSyntheticSpectrum(np)), m_controls(controls)
+    {
+        const std::size_t npar = m_spectrum.trueParameters.size();
+        m_state.assign(npar, kLinkFree);
+        m_target.assign(npar, 0);
+        m_value.assign(npar, 0.0);
+        m_mode.assign(npar, 0);
+    }
+
+    const SyntheticSpectrum& spectrum() const { return m_spectrum; }
+    const FitControls& controls() const { return m_controls; }
+    std::size_t np() const { return m_spectrum.energies.size(); }
+    int32_t ncomp() const { return m_spectrum.nds + (m_spectrum.nbg > 0 ? 1 : 0); }
+    int32_t nfree() const { return static_cast<int32_t>(m_state.size()); }
+
+    EngineInput input(int32_t mode) const
+    {
+        EngineInput in;
+        in.mode = mode;
+        in.energies = m_spectrum.energies;
+        in.counts = m_spectrum.counts;
+        in.sigmas = m_spectrum.sigmas;
+        in.nds = m_spectrum.nds;
+        in.nbg = m_spectrum.nbg;
+        in.ncomp = ncomp();
+        in.nfree = nfree();
+        in.links = LinkArrays{m_state, m_target, m_value, m_mode};
+        in.simpson = m_controls.simpson;
+        in.range = m_controls.range;
+        in.lambdaFac = m_controls.lambdaFac;
+        in.maxLambdaIterations = m_controls.maxLambdaIterations;
+        return in;
+    }
+
+    EngineState state(const std::vector<double>& parameters) const
+    {
+        EngineState st;
+        st.parameters = parameters;
+        st.model.assign(np(), 0.0);
+        st.components.assign(np() * static_cast<std::size_t>(ncomp()), 0.0);
+        const auto nf = static_cast<std::size_t>(nfree());
+        st.errorMatrix.assign(nf * nf, 0.0);
+        st.areas.assign(static_cast<std::size_t>(m_spectrum.nds), 0.0);
+        st.widths.assign(static_cast<std::size_t>(m_spectrum.nds), 0.0);
+        st.lambda = m_controls.lambda;
+        return st;
+    }
+
+    double chiSquare(const std::vector<double>& model) const
+    {
+        double chi = 0.0;
+        for (std::size_t i = 0; i < np(); ++i) {
+            const double r = (m_spectrum.counts[i] - model[i]) / m_spectrum.sigmas[i];
+            chi += r * r;
+        }
+        return chi;
+    }
+
+private:
+    SyntheticSpectrum m_spectrum;
+    FitControls m_controls;
+    std::vector<int32_t> m_state;
+    std::vector<int32_t> m_target;
+    std::vector<double> m_value;
+    std::vector<int32_t> m_mode;
+};
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Best of `repeat` runs: the minimum is the run least disturbed by the rest of the machine.
+double bestSeconds(int32_t repeat, const std::function<void()>& run)
+{
+    double best = 1e300;
+    for (int32_t r = 0; r < std::max(repeat, 1); ++r) {
+        const Clock::time_point start = Clock::now();
+        run();
+        best = std::min(best, secondsSince(start));
+    }
+    return best;
+}
+
+double modeSeconds(const Problem& p, int32_t mode, int32_t repeat)
+{
+    const EngineInput in = p.input(mode);
+    return bestSeconds(repeat, [&] {
+        EngineState st = p.state(p.spectrum().startParameters);
+        runEngine(in, st);
+    });
+}
+
+struct FitOutcome {
+    double seconds = 0.0;
+    int32_t iterations = 0;
+    double r = 0.0;
+    double chiSquare = 0.0;     // of the returned parameters (the model of the final call)
+    double conditionNumber = 0.0;
+    std::vector<double> parameters;
+    IntegrationCount count;
+    int32_t modelPasses = 0;    // model calculations of λ trials and of recalculations
+    int32_t lambdaFailures = 0;
+    int32_t inversionFailures = 0;
+    const char* stop = "MAXIT";
+};
+
+// Model passes of one mode 1 call, read from how λ moved. An accepted trial after r rejected
+// ones leaves λ·LambdaFac^(r−1) (r + 1 passes); a λ failure after t trials leaves
+// λ·LambdaFac^(t−1) and recalculates once more (t + 1 passes): both are exponent + 2.
+int32_t modelPassesOfCall(double lambdaBefore, const EngineState& st, const FitControls& c)
+{
+    if (st.inversionStatus != 0 || lambdaBefore <= 0.0) {
+        return 0;
+    }
+    const auto exponent = static_cast<int32_t>(
+        std::lround(std::log(st.lambda / lambdaBefore) / std::log(c.lambdaFac)));
+    return exponent + 2;
+}
+
+// The fit command's loop: mode 1 while the counter is at most MAXIT, stopping when R or its
+// decrease falls below RMIN or R rises; then one mode 2 call with λ = 0 for the error matrix.
+// Every question the program would ask (inversion or λ failure) is answered "continue".
+FitOutcome runFit(const Problem& p)
+{
+    const FitControls& c = p.controls();
+    const EngineInput iterate = p.input(kModeIterate);
+    EngineState st = p.state(p.spectrum().startParameters);
+    FitOutcome out;
+    const Clock::time_point start = Clock::now();
+    double previousR = 0.0;
+    int32_t counter = 1;
+    for (; counter <= c.maxit; ++counter) {
+        const double lambdaBefore = st.lambda;
+        runEngine(iterate, st, &out.count);
+        out.modelPasses += modelPassesOfCall(lambdaBefore, st, c);
+        out.inversionFailures += st.inversionStatus > 0 ? 1 : 0;
+        out.lambdaFailures += st.lambdaStatus > 0 ? 1 : 0;
+        const double r = std::sqrt(st.chiSquare / static_cast<double>(p.np()));
+        const double deltaR = counter == 1 ? r : previousR - r;
+        out.r = r;
+        if (r < c.rmin || deltaR < 0.0 || deltaR < c.rmin) {
+            out.stop = r < c.rmin ? "R<RMIN" : (deltaR < 0.0 ? "dR<0" : "dR<RMIN");
+            break;
+        }
+        previousR = r;
+    }
+    out.iterations = std::min(counter, c.maxit);
+    // The error matrix comes from the undamped curvature; the carried λ is not touched.
+    const double carried = st.lambda;
+    st.lambda = 0.0;
+    runEngine(p.input(kModeErrorMatrix), st, &out.count);
+    st.lambda = carried;
+    out.seconds = secondsSince(start);
+    out.chiSquare = p.chiSquare(st.model);
+    out.conditionNumber = st.conditionNumber;
+    out.parameters = st.parameters;
+    return out;
+}
+
+FitOutcome bestFit(const Problem& p, int32_t repeat)
+{
+    FitOutcome best = runFit(p);
+    for (int32_t r = 1; r < repeat; ++r) {
+        FitOutcome next = runFit(p);
+        if (next.seconds < best.seconds) {
+            best = std::move(next);
+        }
+    }
+    return best;
+}
+
+// Unit costs of the pieces of an iteration, at one parameter vector.
+struct Breakdown {
+    double model = 0.0;        // normalisations and model, no derivatives
+    double derivatives = 0.0;  // normalisations and model with the Jacobian
+    double areasWidths = 0.0;  // PKAREAS and PKWIDTHS of every peak
+};
+
+double modelPassSeconds(const Problem& p, const std::vector<double>& parameters,
+                        bool derivatives, int32_t repeat)
+{
+    const EngineInput in = p.input(derivatives ? kModeIterate : kModeCalculate);
+    const std::vector<int32_t> freeIndex = freeIndexMap(in.links.state);
+    const ModelSetup setup{in.energies, in.nds,     in.nbg,     in.ncomp, in.nfree,
+                           in.links,    freeIndex, in.simpson, in.range};
+    EngineState st = p.state(parameters);
+    std::vector<double> jacobian(derivatives ? p.np() * static_cast<std::size_t>(in.nfree) : 0);
+    return bestSeconds(repeat, [&] {
+        IntegrationCount count;
+        const Normalisation norm = FUNDSG0(setup, parameters, derivatives, count);
+        FUNDSG(setup, parameters, norm, derivatives,
+               ModelOutput{st.model, st.components, jacobian}, count);
+    });
+}
+
+double areasWidthsSeconds(const Problem& p, const std::vector<double>& parameters,
+                          int32_t repeat)
+{
+    const EngineInput in = p.input(kModeCalculate);
+    const std::vector<int32_t> freeIndex = freeIndexMap(in.links.state);
+    const ModelSetup setup{in.energies, in.nds,     in.nbg,     in.ncomp, in.nfree,
+                           in.links,    freeIndex, in.simpson, in.range};
+    EngineState st = p.state(parameters);
+    IntegrationCount count;
+    const Normalisation norm = FUNDSG0(setup, parameters, false, count);
+    FUNDSG(setup, parameters, norm, false, ModelOutput{st.model, st.components, {}}, count);
+    const auto nds = static_cast<std::size_t>(in.nds);
+    // Over peaks in parallel, as the engine does it.
+    return bestSeconds(repeat, [&] {
+        parallelChunks(nds, [&](std::size_t, std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k) {
+                const PeakShape peak = peakShape(parameters, k);
+                const std::span<const double> component(st.components.data() + k * p.np(),
+                                                        p.np());
+                st.areas[k] = peakArea(peak, norm.n[k], in.simpson, in.range);
+                int32_t status = 0;
+                st.widths[k] = PKWIDTHS(in.energies, component, peak, norm.n[k], in.simpson,
+                                        in.range, status);
+            }
+        });
+    });
+}
+
+Breakdown measureBreakdown(const Problem& p, const std::vector<double>& parameters,
+                           int32_t repeat)
+{
+    return Breakdown{modelPassSeconds(p, parameters, false, repeat),
+                     modelPassSeconds(p, parameters, true, repeat),
+                     areasWidthsSeconds(p, parameters, repeat)};
+}
+
+struct Measurement {
+    int32_t threads = 1;
+    double mode0 = 0.0;
+    double mode1 = 0.0;
+    FitOutcome fit;
+    Breakdown breakdown;
+};
+
+Measurement measure(const Problem& p, int32_t threads, const Options& o)
+{
+    setThreadCount(threads);
+    Measurement m;
+    m.threads = threadCount();
+    m.mode0 = modeSeconds(p, kModeCalculate, o.repeat);
+    m.mode1 = modeSeconds(p, kModeIterate, o.repeat);
+    m.fit = bestFit(p, o.fitRepeat);
+    m.breakdown = measureBreakdown(p, m.fit.parameters, o.repeat);
+    return m;
+}
+
+// Shortest text that reads back to the same double.
+std::string exact(double v)
+{
+    char buffer[64];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string(buffer, r.ptr);
+}
+
+std::string joined(const std::vector<double>& values, char separator)
+{
+    std::string text;
+    for (const double v : values) {
+        if (!text.empty()) {
+            text.push_back(separator);
+        }
+        text.append(exact(v));
+    }
+    return text;
+}
+
+std::vector<double> engineModel(const Problem& p, const std::vector<double>& parameters,
+                                const SimpsonControls& simpson)
+{
+    EngineInput in = p.input(kModeCalculate);
+    in.simpson = simpson;
+    EngineState st = p.state(parameters);
+    runEngine(in, st);
+    return st.model;
+}
+
+// synthetic_<NP>.txt: a '#' header with the sizes, the controls and the true and start
+// parameters (Pos, Height, LFWHM, Alpha, GFWHM per peak, then a0 a1), then one line per point:
+// energy, counts, sigma, and the engine's model of the true parameters with the default
+// controls and with the tight reference tolerance.
+bool writeData(const Problem& p, const std::string& dir)
+{
+    const SyntheticSpectrum& s = p.spectrum();
+    const FitControls& c = p.controls();
+    const std::string path = dir + "/synthetic_" + std::to_string(p.np()) + ".txt";
+    std::ofstream f(path);
+    f << "# Varnix synthetic spectrum: Doniach-Sunjic peaks convolved with a Gaussian on a "
+         "polynomial background\n"
+      << "# np " << p.np() << "\n# nds " << s.nds << "\n# nbg " << s.nbg << "\n"
+      << "# maxit " << c.maxit << "\n# rmin " << exact(c.rmin) << "\n# lambda "
+      << exact(c.lambda) << "\n# lambda_fac " << exact(c.lambdaFac)
+      << "\n# max_lambda_iterations " << c.maxLambdaIterations << "\n# simpson_eps "
+      << exact(c.simpson.eps) << "\n# simpson_jmax " << c.simpson.jmax
+      << "\n# integration_range " << exact(c.range) << "\n# reference_eps "
+      << exact(kReferenceSimpson.eps) << "\n# true " << joined(s.trueParameters, ' ')
+      << "\n# start " << joined(s.startParameters, ' ')
+      << "\n# columns energy counts sigma model_true model_true_reference\n";
+    const std::vector<double> model = engineModel(p, s.trueParameters, c.simpson);
+    const std::vector<double> reference = engineModel(p, s.trueParameters, kReferenceSimpson);
+    for (std::size_t i = 0; i < p.np(); ++i) {
+        f << exact(s.energies[i]) << ' ' << exact(s.counts[i]) << ' ' << exact(s.sigmas[i])
+          << ' ' << exact(model[i]) << ' ' << exact(reference[i]) << '\n';
+    }
+    f.close();
+    if (!f) {
+        std::cerr << "varnix-bench: cannot write " << path << '\n';
+        return false;
+    }
+    std::cout << "wrote " << path << '\n';
+    return true;
+}
+
+void printHuman(std::size_t np, const Measurement& m)
+{
+    const FitOutcome& f = m.fit;
+    const double perIntegral =
+        static_cast<double>(f.count.evaluations) / static_cast<double>(f.count.integrals);
+    std::printf("NP %5zu  threads %d\n", np, m.threads);
+    std::printf("  mode 0 call          %10.4f s\n", m.mode0);
+    std::printf("  mode 1 iteration     %10.4f s   (first, from the start values)\n", m.mode1);
+    std::printf("  whole fit            %10.4f s   %d iterations, stop %s, %d model passes\n",
+                f.seconds, f.iterations, f.stop, f.modelPasses);
+    std::printf("  final chi2 %.10g   R %.8f   condition %.4g\n", f.chiSquare, f.r,
+                f.conditionNumber);
+    std::printf("  integrals %lld, evaluations %lld (%.1f per integral)\n",
+                static_cast<long long>(f.count.integrals),
+                static_cast<long long>(f.count.evaluations), perIntegral);
+    std::printf("  at the fitted parameters: model pass %.4f s, with derivatives %.4f s, "
+                "areas+widths %.4f s\n",
+                m.breakdown.model, m.breakdown.derivatives, m.breakdown.areasWidths);
+}
+
+// Shares of the whole fit: one derivative pass per engine call (mode 1 and the final mode 2),
+// the counted model passes of the λ trials, areas and widths once per mode 1 call; the rest is
+// the normal equations, the linear algebra and the driver.
+void printResult(std::size_t np, const Measurement& m, double singleThreadFit)
+{
+    const FitOutcome& f = m.fit;
+    const Breakdown& b = m.breakdown;
+    const double derivatives = (f.iterations + 1) * b.derivatives;
+    const double models = f.modelPasses * b.model;
+    const double areas = f.iterations * b.areasWidths;
+    const double rest = f.seconds - derivatives - models - areas;
+    const auto evaluations = static_cast<double>(f.count.evaluations);
+    std::printf("RESULT np=%zu threads=%d mode0_seconds=%.6g mode1_seconds=%.6g "
+                "fit_seconds=%.6g iterations=%d stop=%s chi2=%.12g R=%.10g integrals=%lld "
+                "evaluations=%lld evals_per_integral=%.4g ns_per_eval=%.4g speedup=%.4g "
+                "model_passes=%d lambda_failures=%d inversion_failures=%d "
+                "share_derivative_passes=%.4f share_model_passes=%.4f "
+                "share_areas_widths=%.4f share_rest=%.4f params=%s\n",
+                np, m.threads, m.mode0, m.mode1, f.seconds, f.iterations, f.stop, f.chiSquare,
+                f.r, static_cast<long long>(f.count.integrals),
+                static_cast<long long>(f.count.evaluations),
+                evaluations / static_cast<double>(f.count.integrals),
+                f.seconds * 1e9 / evaluations, singleThreadFit / f.seconds, f.modelPasses,
+                f.lambdaFailures, f.inversionFailures, derivatives / f.seconds,
+                models / f.seconds, areas / f.seconds, rest / f.seconds,
+                joined(f.parameters, ',').c_str());
+}
+
+bool parseSizes(std::string_view text, std::vector<int32_t>& sizes)
+{
+    sizes.clear();
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        int32_t value = 0;
+        const auto r = std::from_chars(item.data(), item.data() + item.size(), value);
+        if (r.ec != std::errc() || r.ptr != item.data() + item.size() || value < 2) {
+            return false;
+        }
+        sizes.push_back(value);
+        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
+    }
+    return !sizes.empty();
+}
+
+bool parseOptions(int argc, char** argv, Options& o)
+{
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--data-only") {
+            o.dataOnly = true;
+        } else if (a == "--write-data" && hasValue) {
+            o.dataDir = std::string(args[++i]);
+        } else if (a == "--np" && hasValue) {
+            if (!parseSizes(args[++i], o.sizes)) {
+                return false;
+            }
+        } else if ((a == "--repeat" || a == "--fit-repeat") && hasValue) {
+            const int32_t value = std::atoi(std::string(args[++i]).c_str());
+            (a == "--repeat" ? o.repeat : o.fitRepeat) = std::max(value, 1);
+        } else {
+            return false;
+        }
+    }
+    return !o.dataOnly || !o.dataDir.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::cerr << "usage: varnix-bench [--np 601,4001] [--repeat N] [--fit-repeat N]\n"
+                     "                    [--write-data DIR [--data-only]]\n";
+        return 2;
+    }
+    const FitControls controls;
+    for (const int32_t np : options.sizes) {
+        const Problem problem(np, controls);
+        if (!options.dataDir.empty() && !writeData(problem, options.dataDir)) {
+            return 1;
+        }
+        if (options.dataOnly) {
+            continue;
+        }
+        const Measurement one = measure(problem, 1, options);
+        const Measurement all = measure(problem, 0, options);
+        printHuman(problem.np(), one);
+        printHuman(problem.np(), all);
+        std::printf("  speed-up all cores / one thread: fit %.2f, mode 0 %.2f, mode 1 %.2f\n",
+                    one.fit.seconds / all.fit.seconds, one.mode0 / all.mode0,
+                    one.mode1 / all.mode1);
+        printResult(problem.np(), one, one.fit.seconds);
+        printResult(problem.np(), all, one.fit.seconds);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -56,6 +56,7 @@ struct Options {
     int32_t fitRepeat = 1;   // repetitions of the whole fit
     std::string dataDir;     // where to write synthetic_<NP>.txt, when given
     bool dataOnly = false;
+    bool trace = false;      // one line per engine call of the fits
 };
 
 // The synthetic spectrum with all parameters free, owning every array an engine call reads.
@@ -185,7 +186,7 @@ int32_t modelPassesOfCall(double lambdaBefore, const EngineState& st, const FitC
 // The fit command's loop: mode 1 while the counter is at most MAXIT, stopping when R or its
 // decrease falls below RMIN or R rises; then one mode 2 call with λ = 0 for the error matrix.
 // Every question the program would ask (inversion or λ failure) is answered "continue".
-FitOutcome runFit(const Problem& p)
+FitOutcome runFit(const Problem& p, bool trace)
 {
     const FitControls& c = p.controls();
     const EngineInput iterate = p.input(kModeIterate);
@@ -196,13 +197,24 @@ FitOutcome runFit(const Problem& p)
     int32_t counter = 1;
     for (; counter <= c.maxit; ++counter) {
         const double lambdaBefore = st.lambda;
+        const IntegrationCount before = out.count;
+        const Clock::time_point callStart = Clock::now();
         runEngine(iterate, st, &out.count);
+        const double callSeconds = secondsSince(callStart);
         out.modelPasses += modelPassesOfCall(lambdaBefore, st, c);
         out.inversionFailures += st.inversionStatus > 0 ? 1 : 0;
         out.lambdaFailures += st.lambdaStatus > 0 ? 1 : 0;
         const double r = std::sqrt(st.chiSquare / static_cast<double>(p.np()));
         const double deltaR = counter == 1 ? r : previousR - r;
         out.r = r;
+        if (trace) {
+            std::printf("  iteration %2d  %.4f s  lambda %-8.2g  R %.8f  dR %+.3e  status %d/%d  "
+                        "model passes %d  evaluations/integral %.1f\n",
+                        counter, callSeconds, lambdaBefore, r, deltaR, st.inversionStatus,
+                        st.lambdaStatus, modelPassesOfCall(lambdaBefore, st, c),
+                        static_cast<double>(out.count.evaluations - before.evaluations)
+                            / static_cast<double>(out.count.integrals - before.integrals));
+        }
         if (r < c.rmin || deltaR < 0.0 || deltaR < c.rmin) {
             out.stop = r < c.rmin ? "R<RMIN" : (deltaR < 0.0 ? "dR<0" : "dR<RMIN");
             break;
@@ -213,20 +225,24 @@ FitOutcome runFit(const Problem& p)
     // The error matrix comes from the undamped curvature; the carried λ is not touched.
     const double carried = st.lambda;
     st.lambda = 0.0;
+    const Clock::time_point finalStart = Clock::now();
     runEngine(p.input(kModeErrorMatrix), st, &out.count);
     st.lambda = carried;
     out.seconds = secondsSince(start);
+    if (trace) {
+        std::printf("  mode 2        %.4f s\n", secondsSince(finalStart));
+    }
     out.chiSquare = p.chiSquare(st.model);
     out.conditionNumber = st.conditionNumber;
     out.parameters = st.parameters;
     return out;
 }
 
-FitOutcome bestFit(const Problem& p, int32_t repeat)
+FitOutcome bestFit(const Problem& p, int32_t repeat, bool trace)
 {
-    FitOutcome best = runFit(p);
+    FitOutcome best = runFit(p, trace);
     for (int32_t r = 1; r < repeat; ++r) {
-        FitOutcome next = runFit(p);
+        FitOutcome next = runFit(p, trace);
         if (next.seconds < best.seconds) {
             best = std::move(next);
         }
@@ -309,7 +325,10 @@ Measurement measure(const Problem& p, int32_t threads, const Options& o)
     m.threads = threadCount();
     m.mode0 = modeSeconds(p, kModeCalculate, o.repeat);
     m.mode1 = modeSeconds(p, kModeIterate, o.repeat);
-    m.fit = bestFit(p, o.fitRepeat);
+    if (o.trace) {
+        std::printf("fit of NP %zu on %d threads\n", p.np(), m.threads);
+    }
+    m.fit = bestFit(p, o.fitRepeat, o.trace);
     m.breakdown = measureBreakdown(p, m.fit.parameters, o.repeat);
     return m;
 }
@@ -453,6 +472,8 @@ bool parseOptions(int argc, char** argv, Options& o)
         const bool hasValue = i + 1 < args.size();
         if (a == "--data-only") {
             o.dataOnly = true;
+        } else if (a == "--trace") {
+            o.trace = true;
         } else if (a == "--write-data" && hasValue) {
             o.dataDir = std::string(args[++i]);
         } else if (a == "--np" && hasValue) {
@@ -475,7 +496,7 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: varnix-bench [--np 601,4001] [--repeat N] [--fit-repeat N]\n"
+        std::cerr << "usage: varnix-bench [--np 601,4001] [--repeat N] [--fit-repeat N] [--trace]\n"
                      "                    [--write-data DIR [--data-only]]\n";
         return 2;
     }

@@ -1,5 +1,6 @@
 #include "integrands.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace varnix::engine {
@@ -7,10 +8,12 @@ namespace varnix::engine {
 PeakIntegrands::PeakIntegrands(const PeakShape& peak, double range)
     : m_peak(peak),
       m_h(integrationHalfWidth(range, peak.lfwhm, peak.gfwhm)),
-      m_gamma(peak.lfwhm / 2.0),
-      m_halfExponent((1.0 - peak.alpha) / 2.0),
-      m_phase0(kHalfPi * peak.alpha),
-      m_oneMinusAlpha(1.0 - peak.alpha)
+      m_line{peak.lfwhm,
+             peak.lfwhm / 2.0,
+             peak.lfwhm * peak.lfwhm / 4.0,
+             (1.0 - peak.alpha) / 2.0,
+             kHalfPi * peak.alpha,
+             1.0 - peak.alpha}
 {
 }
 
@@ -38,38 +41,32 @@ void PeakIntegrands::sumStep(double e0, int32_t n, std::array<double, kIntegrand
                              const std::array<bool, kIntegrandCount>& wanted)
 {
     const StepTable& table = stepTable(n);
-    const bool lineOnly = !(wanted[kFunc1] || wanted[kFunc3] || wanted[kFunc4]);
+    const bool derivatives = wanted[kFunc1] || wanted[kFunc3] || wanted[kFunc4];
     // x − Pos = (E0 − Pos) + t: at E0 = Pos these are exactly the nodes of the normalisation
     // integral, so every peak equals its Height at its position.
     const double shift = e0 - m_peak.pos;
-    const double gamma2 = m_gamma * m_gamma;
     std::array<double, kIntegrandCount> sum{};
-    for (std::size_t m = 0; m < table.offset.size(); ++m) {
-        const double d = shift + table.offset[m];
-        const double eps = 2.0 * d / m_peak.lfwhm;
-        const double q = 1.0 + eps * eps;
-        const double logD = std::log(gamma2 * q);
-        const double power = std::exp(-m_halfExponent * logD);  // D^(−(1 − α)/2)
-        const double theta = std::atan(eps);
-        const double phi = m_phase0 + m_oneMinusAlpha * theta;
-        const double g = table.gauss[m];
-        if (lineOnly) {
-            const double ds = std::cos(phi) * power;
-            sum[kFunk] += g * ds;
-            sum[kFunc5] += table.gaussDerivative[m] * ds;
-            continue;
+    std::array<double, kLineBatch> ds{};
+    std::array<double, kLineBatch> fder1{};
+    std::array<double, kLineBatch> fderal{};
+    const std::size_t count = table.offset.size();
+    for (std::size_t first = 0; first < count; first += kLineBatch) {
+        const std::size_t batch = std::min(kLineBatch, count - first);
+        lineBatch(m_line, shift, table.offset.data() + first, batch, derivatives, ds.data(),
+                  fder1.data(), fderal.data());
+        // Summed node by node in order, whatever the batch size.
+        for (std::size_t b = 0; b < batch; ++b) {
+            const std::size_t m = first + b;
+            const double g = table.gauss[m];
+            sum[kFunk] += g * ds[b];
+            sum[kFunc5] += table.gaussDerivative[m] * ds[b];
+            if (derivatives) {
+                const double d = shift + table.offset[m];
+                sum[kFunc1] += g * fder1[b];
+                sum[kFunc3] += g * (d / m_peak.lfwhm) * fder1[b];
+                sum[kFunc4] += g * fderal[b];
+            }
         }
-        const double c = std::cos(phi);
-        const double s = std::sin(phi);
-        const double ds = c * power;
-        const double fder1 = m_oneMinusAlpha * (s + eps * c) * power / (m_gamma * q);
-        // tan φ·DS = sin φ·D^(−(1 − α)/2), which stays finite where cos φ = 0.
-        const double fderal = 0.5 * logD * ds + (theta - kHalfPi) * s * power;
-        sum[kFunk] += g * ds;
-        sum[kFunc1] += g * fder1;
-        sum[kFunc3] += g * (d / m_peak.lfwhm) * fder1;
-        sum[kFunc4] += g * fderal;
-        sum[kFunc5] += table.gaussDerivative[m] * ds;
     }
     sums = sum;
 }

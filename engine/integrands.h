@@ -14,6 +14,7 @@
 #pragma once
 
 #include "fdon.h"
+#include "line_batch.h"
 #include "qsimp.h"
 
 #include <array>
@@ -59,11 +60,7 @@ private:
 
     PeakShape m_peak;
     double m_h = 0.0;
-    double m_gamma = 0.0;        // LFWHM/2
-    double m_twoOverL = 0.0;     // 2/LFWHM, turns x − Pos into ε
-    double m_halfExponent = 0.0; // (1 − α)/2
-    double m_phase0 = 0.0;       // (π/2)·α
-    double m_oneMinusAlpha = 0.0;
+    LineConstants m_line;
     std::vector<StepTable> m_steps;  // grows as deeper refinement steps are met
 };
 

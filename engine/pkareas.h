@@ -19,7 +19,7 @@ namespace varnix::engine {
 double peakArea(const PeakShape& peak, double norm, const SimpsonControls& controls,
                 double range);
 
-// PKAREAS: areas[k] = peakArea of peak k = 0 … nds − 1, whose parameters are
+// PKAREAS: areas[k] = peakArea of peak k = 0 … nds − 1 (0-based), whose parameters are
 // parameters[5k … 5k + 4] (Pos, Height, LFWHM, Alpha, GFWHM) and whose normalisation is
 // norms[k]. parameters holds at least 5·nds values (background coefficients may follow),
 // norms and areas at least nds; all buffers are the caller's.

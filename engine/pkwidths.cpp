@@ -98,6 +98,7 @@ double INTERP(double level, double x1, double y1, double x3, double y3,
             break;
         }
         x = inverseParabola(level, lo, {xm, ym}, hi);
+        // A non-finite model value (a zero norm, say) would otherwise slip past every test.
         if (!std::isfinite(x)) {
             x = xm;
             break;

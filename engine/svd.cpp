@@ -169,7 +169,7 @@ void accumulateLeft(const Work& z)
         for (std::size_t j = l; j < z.n; ++j) {
             u(i, j) = 0.0;
         }
-        if (g != 0.0) {
+        if (g != 0.0 && l < mn) {
             for (std::size_t j = l; j < z.n; ++j) {
                 double dot = 0.0;
                 for (std::size_t k = l; k < z.m; ++k) {
@@ -229,9 +229,8 @@ void cancelSuperdiagonal(const Work& z, std::size_t l, std::size_t k, double nor
     }
 }
 
-// Start l of the unreduced block that ends at k, splitting it off first if needed. The
-// l > 0 guard matters only for NaN, where no element ever tests negligible and the scan would
-// otherwise run past the top of the matrix.
+// Start l of the unreduced block that ends at k, splitting it off first if needed. The scan
+// stops at the top row: rv1[0] is 0, so the block cannot reach further.
 std::size_t splitBlock(const Work& z, std::size_t k, double norm)
 {
     for (std::size_t l = k; l > 0; --l) {
@@ -330,7 +329,7 @@ int32_t diagonalise(const Work& z, double norm)
     return 0;
 }
 
-std::size_t extent(std::size_t ld, std::size_t rows, std::size_t columns)
+[[maybe_unused]] std::size_t extent(std::size_t ld, std::size_t rows, std::size_t columns)
 {
     return columns == 0 ? 0 : ld * (columns - 1) + rows;
 }

@@ -11,19 +11,19 @@ namespace {
 constexpr double kFirstEnergy = 280.0;
 constexpr double kLastEnergy = 295.0;
 
-// Pos, Height, LFWHM, Alpha, GFWHM of four peaks 1.1 to 1.9 eV apart, then a0 (the background
-// at the last point) and a1.
+// Pos, Height, LFWHM, Alpha, GFWHM of four peaks about two widths apart, so that their flanks
+// overlap, then a0 (the background at the last point) and a1.
 const std::vector<double> kTrue = {
-    284.50, 5000.0, 0.40, 0.10, 0.90,
-    285.60, 3000.0, 0.50, 0.05, 1.00,
-    286.90, 1500.0, 0.60, 0.15, 0.80,
-    288.80,  800.0, 0.50, 0.08, 1.10,
+    283.00, 5000.0, 0.40, 0.10, 0.90,
+    285.10, 3000.0, 0.50, 0.05, 1.00,
+    287.20, 1500.0, 0.60, 0.15, 0.80,
+    289.50,  800.0, 0.50, 0.08, 1.10,
     200.0, -5.0};
 const std::vector<double> kStart = {
-    284.65, 4000.0, 0.55, 0.05, 1.10,
-    285.45, 3600.0, 0.40, 0.10, 0.80,
-    287.10, 1200.0, 0.75, 0.10, 1.00,
-    288.60, 1000.0, 0.40, 0.12, 0.90,
+    283.20, 4000.0, 0.55, 0.05, 1.10,
+    284.90, 3600.0, 0.40, 0.10, 0.80,
+    287.45, 1200.0, 0.75, 0.10, 1.00,
+    289.30, 1000.0, 0.40, 0.12, 0.90,
     240.0, 0.0};
 
 // splitmix64: a small generator with a fixed, documented sequence.

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Shapes, VoigtLimit,
                          ::testing::Values(VoigtCase{"LorentzianDominated", 1.0, 0.2},
                                            VoigtCase{"Balanced", 0.6, 0.8},
                                            VoigtCase{"GaussianDominated", 0.1, 1.2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& c) { return std::string(c.param.name); });
 
 TEST(LineShape, EveryPeakEqualsItsHeightAtItsPosition)
 {
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"Gauss101xRange2", 2.0, 0.01, 1.01, 1.0},
                       WindowCase{"Gauss101xRangeHalf", 0.5, 0.01, 1.01, 0.5},
                       WindowCase{"NegativeWidths", 3.0, -0.1, -1.1, 2.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& c) { return std::string(c.param.name); });
 
 TEST(Background, PolynomialAboutTheLastPoint)
 {

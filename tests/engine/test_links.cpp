@@ -63,7 +63,7 @@ TEST(Links, OffsetAndFactorLinksHoldExactlyThroughAFit)
     const SyntheticSpectrum s = makeSyntheticSpectrum(301);
     // Peak 2 a fixed distance above peak 1 with its own height ratio, peak 4's widths tied to
     // peak 3's, peak 3's asymmetry fixed.
-    p.link(5 + kPos, kPos, kLinkModeAdd, 1.1);
+    p.link(5 + kPos, kPos, kLinkModeAdd, 2.1);
     p.link(15 + kHeight, 5 + kHeight, kLinkModeMultiply, 800.0 / 3000.0);
     p.link(15 + kLfwhm, 10 + kLfwhm, kLinkModeMultiply, 0.5 / 0.6);
     p.link(15 + kGfwhm, 10 + kGfwhm, kLinkModeAdd, 0.3);
@@ -85,7 +85,7 @@ TEST(Links, OffsetAndFactorLinksHoldExactlyThroughAFit)
     test::fit(p, st);
     ASSERT_LT(st.chiSquare, 0.1 * chiStart);
     const std::vector<double>& q = st.parameters;
-    EXPECT_EQ(q[5 + kPos], q[kPos] + 1.1);
+    EXPECT_EQ(q[5 + kPos], q[kPos] + 2.1);
     EXPECT_EQ(q[15 + kHeight], q[5 + kHeight] * (800.0 / 3000.0));
     EXPECT_EQ(q[15 + kLfwhm], q[10 + kLfwhm] * (0.5 / 0.6));
     EXPECT_EQ(q[15 + kGfwhm], q[10 + kGfwhm] + 0.3);

@@ -25,21 +25,26 @@ int32_t threadCount()
     return count > 0 ? count : omp_get_num_procs();
 }
 
+// Several chunks per thread, handed out as threads become free: the cost of a point depends on
+// how deep its integrals refine, so equal counts of points are not equal work.
+constexpr std::size_t kChunksPerThread = 4;
+
 std::size_t maxChunks()
 {
-    return static_cast<std::size_t>(threadCount());
+    return kChunksPerThread * static_cast<std::size_t>(threadCount());
 }
 
 void parallelChunks(std::size_t n,
                     const std::function<void(std::size_t, std::size_t, std::size_t)>& body)
 {
+    const auto threads = static_cast<std::size_t>(threadCount());
     const std::size_t chunks = std::min(maxChunks(), std::max<std::size_t>(n, 1));
-    if (chunks <= 1) {
+    if (threads <= 1 || chunks <= 1) {
         body(0, 0, n);
         return;
     }
     std::atomic<bool> outOfMemory{false};
-#pragma omp parallel for schedule(static, 1) num_threads(static_cast<int>(chunks))
+#pragma omp parallel for schedule(dynamic, 1) num_threads(static_cast<int>(std::min(threads, chunks)))
     for (std::size_t c = 0; c < chunks; ++c) {
         try {
             body(c, c * n / chunks, (c + 1) * n / chunks);

@@ -14,10 +14,10 @@ namespace varnix::engine {
 void setThreadCount(int32_t count);
 int32_t threadCount();
 
-// Calls body(chunk, begin, end) for consecutive chunks covering 0 … n−1, one chunk per thread;
-// `chunks` receives the number of chunks so that callers can size per-chunk accumulators
-// beforehand (it is at most maxChunks()). A std::bad_alloc in any chunk is rethrown after all
-// chunks have ended; other exceptions never leave the body.
+// Calls body(chunk, begin, end) for consecutive chunks covering 0 … n−1, on as many threads as
+// set; chunk < maxChunks() indexes per-chunk accumulators the caller sizes beforehand. Which
+// thread runs a chunk varies, but the chunks themselves do not. A std::bad_alloc in any chunk is
+// rethrown after all chunks have ended.
 std::size_t maxChunks();
 void parallelChunks(std::size_t n,
                     const std::function<void(std::size_t, std::size_t, std::size_t)>& body);

@@ -75,7 +75,8 @@ inline double TRAPZD(double st, double a, double b, int32_t n, double sumF)
 //   - after step 6, converged on a zero integral when s = os = 0, since the relative test
 //     can never succeed on zeros;
 //   - status 1 after JMAX steps, with the last estimate; JMAX ≤ 0 gives status 1 at once and
-//     leaves the value unchanged.
+//     leaves the value unchanged;
+//   - status 1 at once when the estimate is not a finite number.
 template <std::size_t K, class Batch>
 void simpsonShared(Batch&& batch, double a, double b, const SimpsonControls& controls,
                    std::array<SimpsonIntegral, K>& integrals)
@@ -113,7 +114,10 @@ void simpsonShared(Batch&& batch, double a, double b, const SimpsonControls& con
             integral.value = s;
             const bool converged = std::fabs(s - os[k]) < controls.eps * std::fabs(os[k]);
             const bool zero = j > 6 && os[k] == 0.0 && s == 0.0;
-            if (converged || zero) {
+            if (converged || zero || !std::isfinite(s)) {
+                // A non-finite estimate can never converge; refining it further would only
+                // spend up to 2^(JMAX−1) evaluations on the same non-finite result.
+                integral.status = std::isfinite(s) ? 0 : 1;
                 open[k] = false;
                 --openCount;
                 continue;

@@ -53,6 +53,15 @@ TEST(Qsimp, StepLimitReportsStatusAndKeepsLastEstimate)
     EXPECT_NEAR(r.value, simpson, 1e-15);
 }
 
+TEST(Qsimp, NonFiniteIntegrandStopsAtOnce)
+{
+    const SimpsonIntegral r =
+        QSIMP([](double x) { return x > 0.7 ? std::nan("") : 1.0; }, 0.0, 1.0, {1e-4, 21});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(std::isnan(r.value));
+    EXPECT_EQ(r.evaluations, 2);
+}
+
 TEST(Qsimp, NoStepsAllowedLeavesTheValueAndFails)
 {
     std::array<SimpsonIntegral, 1> integral{};

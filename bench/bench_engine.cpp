@@ -21,10 +21,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -70,6 +70,7 @@ public:
         m_target.assign(npar, 0);
         m_value.assign(npar, 0.0);
         m_mode.assign(npar, 0);
+        m_freeIndex = freeIndexMap(m_state);
     }
 
     const SyntheticSpectrum& spectrum() const { return m_spectrum; }
@@ -95,6 +96,14 @@ public:
         in.lambdaFac = m_controls.lambdaFac;
         in.maxLambdaIterations = m_controls.maxLambdaIterations;
         return in;
+    }
+
+    // What the model routines read, for timing them outside an engine call.
+    ModelSetup setup() const
+    {
+        const EngineInput in = input(kModeCalculate);
+        return ModelSetup{in.energies, in.nds,       in.nbg,      in.ncomp, in.nfree,
+                          in.links,    m_freeIndex, in.simpson, in.range};
     }
 
     EngineState state(const std::vector<double>& parameters) const
@@ -128,6 +137,7 @@ private:
     std::vector<int32_t> m_target;
     std::vector<double> m_value;
     std::vector<int32_t> m_mode;
+    std::vector<int32_t> m_freeIndex;
 };
 
 double secondsSince(Clock::time_point start)
@@ -165,6 +175,10 @@ struct FitOutcome {
     std::vector<double> parameters;
     IntegrationCount count;
     int32_t modelPasses = 0;    // model calculations of λ trials and of recalculations
+    // The path of the fit, for the breakdown: the parameters each mode 1 call started from
+    // and its model passes.
+    std::vector<std::vector<double>> callStart;
+    std::vector<int32_t> callPasses;
     int32_t lambdaFailures = 0;
     int32_t inversionFailures = 0;
     const char* stop = "MAXIT";
@@ -183,6 +197,28 @@ int32_t modelPassesOfCall(double lambdaBefore, const EngineState& st, const FitC
     return exponent + 2;
 }
 
+// The fit command's stopping rule, or nullptr to go on.
+const char* stopReason(double r, double deltaR, double rmin)
+{
+    if (r < rmin) {
+        return "R<RMIN";
+    }
+    if (deltaR < 0.0) {
+        return "dR<0";
+    }
+    return deltaR < rmin ? "dR<RMIN" : nullptr;
+}
+
+void traceCall(int32_t counter, double seconds, double lambdaBefore, double r, double deltaR,
+               const EngineState& st, int32_t passes, const IntegrationCount& work)
+{
+    std::printf("  iteration %2d  %.4f s  lambda %-8.2g  R %.8f  dR %+.3e  status %d/%d  "
+                "model passes %d  evaluations/integral %.1f\n",
+                counter, seconds, lambdaBefore, r, deltaR, st.inversionStatus, st.lambdaStatus,
+                passes,
+                static_cast<double>(work.evaluations) / static_cast<double>(work.integrals));
+}
+
 // The fit command's loop: mode 1 while the counter is at most MAXIT, stopping when R or its
 // decrease falls below RMIN or R rises; then one mode 2 call with λ = 0 for the error matrix.
 // Every question the program would ask (inversion or λ failure) is answered "continue".
@@ -197,41 +233,35 @@ FitOutcome runFit(const Problem& p, bool trace)
     int32_t counter = 1;
     for (; counter <= c.maxit; ++counter) {
         const double lambdaBefore = st.lambda;
-        const IntegrationCount before = out.count;
+        out.callStart.push_back(st.parameters);
+        IntegrationCount work;
         const Clock::time_point callStart = Clock::now();
-        runEngine(iterate, st, &out.count);
+        runEngine(iterate, st, &work);
         const double callSeconds = secondsSince(callStart);
-        out.modelPasses += modelPassesOfCall(lambdaBefore, st, c);
+        out.count += work;
+        out.callPasses.push_back(modelPassesOfCall(lambdaBefore, st, c));
+        out.modelPasses += out.callPasses.back();
         out.inversionFailures += st.inversionStatus > 0 ? 1 : 0;
         out.lambdaFailures += st.lambdaStatus > 0 ? 1 : 0;
-        const double r = std::sqrt(st.chiSquare / static_cast<double>(p.np()));
-        const double deltaR = counter == 1 ? r : previousR - r;
-        out.r = r;
+        out.r = std::sqrt(st.chiSquare / static_cast<double>(p.np()));
+        const double deltaR = counter == 1 ? out.r : previousR - out.r;
         if (trace) {
-            std::printf("  iteration %2d  %.4f s  lambda %-8.2g  R %.8f  dR %+.3e  status %d/%d  "
-                        "model passes %d  evaluations/integral %.1f\n",
-                        counter, callSeconds, lambdaBefore, r, deltaR, st.inversionStatus,
-                        st.lambdaStatus, modelPassesOfCall(lambdaBefore, st, c),
-                        static_cast<double>(out.count.evaluations - before.evaluations)
-                            / static_cast<double>(out.count.integrals - before.integrals));
+            traceCall(counter, callSeconds, lambdaBefore, out.r, deltaR, st,
+                      out.callPasses.back(), work);
         }
-        if (r < c.rmin || deltaR < 0.0 || deltaR < c.rmin) {
-            out.stop = r < c.rmin ? "R<RMIN" : (deltaR < 0.0 ? "dR<0" : "dR<RMIN");
+        if (const char* reason = stopReason(out.r, deltaR, c.rmin)) {
+            out.stop = reason;
             break;
         }
-        previousR = r;
+        previousR = out.r;
     }
     out.iterations = std::min(counter, c.maxit);
     // The error matrix comes from the undamped curvature; the carried λ is not touched.
     const double carried = st.lambda;
     st.lambda = 0.0;
-    const Clock::time_point finalStart = Clock::now();
     runEngine(p.input(kModeErrorMatrix), st, &out.count);
     st.lambda = carried;
     out.seconds = secondsSince(start);
-    if (trace) {
-        std::printf("  mode 2        %.4f s\n", secondsSince(finalStart));
-    }
     out.chiSquare = p.chiSquare(st.model);
     out.conditionNumber = st.conditionNumber;
     out.parameters = st.parameters;
@@ -250,22 +280,25 @@ FitOutcome bestFit(const Problem& p, int32_t repeat, bool trace)
     return best;
 }
 
-// Unit costs of the pieces of an iteration, at one parameter vector.
+// The whole fit's time split by kind of work, each piece timed again on the parameters the
+// fit met: one derivative pass per engine call (each mode 1 call and the final mode 2 call),
+// the model passes of the λ trials (timed at the call's start, which the trials stay close
+// to), areas and widths once per mode 1 call; the rest is the normal equations, the linear
+// algebra and the driver.
 struct Breakdown {
-    double model = 0.0;        // normalisations and model, no derivatives
-    double derivatives = 0.0;  // normalisations and model with the Jacobian
-    double areasWidths = 0.0;  // PKAREAS and PKWIDTHS of every peak
+    double derivatives = 0.0;
+    double models = 0.0;
+    double areasWidths = 0.0;
+    double modelAtEnd = 0.0;       // one model pass at the fitted parameters
+    double derivativesAtEnd = 0.0; // one pass with the Jacobian there
 };
 
 double modelPassSeconds(const Problem& p, const std::vector<double>& parameters,
                         bool derivatives, int32_t repeat)
 {
-    const EngineInput in = p.input(derivatives ? kModeIterate : kModeCalculate);
-    const std::vector<int32_t> freeIndex = freeIndexMap(in.links.state);
-    const ModelSetup setup{in.energies, in.nds,     in.nbg,     in.ncomp, in.nfree,
-                           in.links,    freeIndex, in.simpson, in.range};
+    const ModelSetup setup = p.setup();
     EngineState st = p.state(parameters);
-    std::vector<double> jacobian(derivatives ? p.np() * static_cast<std::size_t>(in.nfree) : 0);
+    std::vector<double> jacobian(derivatives ? p.np() * static_cast<std::size_t>(p.nfree()) : 0);
     return bestSeconds(repeat, [&] {
         IntegrationCount count;
         const Normalisation norm = FUNDSG0(setup, parameters, derivatives, count);
@@ -277,15 +310,12 @@ double modelPassSeconds(const Problem& p, const std::vector<double>& parameters,
 double areasWidthsSeconds(const Problem& p, const std::vector<double>& parameters,
                           int32_t repeat)
 {
-    const EngineInput in = p.input(kModeCalculate);
-    const std::vector<int32_t> freeIndex = freeIndexMap(in.links.state);
-    const ModelSetup setup{in.energies, in.nds,     in.nbg,     in.ncomp, in.nfree,
-                           in.links,    freeIndex, in.simpson, in.range};
+    const ModelSetup setup = p.setup();
     EngineState st = p.state(parameters);
     IntegrationCount count;
     const Normalisation norm = FUNDSG0(setup, parameters, false, count);
     FUNDSG(setup, parameters, norm, false, ModelOutput{st.model, st.components, {}}, count);
-    const auto nds = static_cast<std::size_t>(in.nds);
+    const auto nds = static_cast<std::size_t>(setup.nds);
     // Over peaks in parallel, as the engine does it.
     return bestSeconds(repeat, [&] {
         parallelChunks(nds, [&](std::size_t, std::size_t begin, std::size_t end) {
@@ -293,21 +323,30 @@ double areasWidthsSeconds(const Problem& p, const std::vector<double>& parameter
                 const PeakShape peak = peakShape(parameters, k);
                 const std::span<const double> component(st.components.data() + k * p.np(),
                                                         p.np());
-                st.areas[k] = peakArea(peak, norm.n[k], in.simpson, in.range);
+                st.areas[k] = peakArea(peak, norm.n[k], setup.simpson, setup.range);
                 int32_t status = 0;
-                st.widths[k] = PKWIDTHS(in.energies, component, peak, norm.n[k], in.simpson,
-                                        in.range, status);
+                st.widths[k] = PKWIDTHS(setup.energies, component, peak, norm.n[k],
+                                        setup.simpson, setup.range, status);
             }
         });
     });
 }
 
-Breakdown measureBreakdown(const Problem& p, const std::vector<double>& parameters,
-                           int32_t repeat)
+Breakdown measureBreakdown(const Problem& p, const FitOutcome& fit, int32_t repeat)
 {
-    return Breakdown{modelPassSeconds(p, parameters, false, repeat),
-                     modelPassSeconds(p, parameters, true, repeat),
-                     areasWidthsSeconds(p, parameters, repeat)};
+    Breakdown b;
+    for (std::size_t call = 0; call < fit.callStart.size(); ++call) {
+        const std::vector<double>& start = fit.callStart[call];
+        const std::vector<double>& end =
+            call + 1 < fit.callStart.size() ? fit.callStart[call + 1] : fit.parameters;
+        b.derivatives += modelPassSeconds(p, start, true, repeat);
+        b.models += fit.callPasses[call] * modelPassSeconds(p, start, false, repeat);
+        b.areasWidths += areasWidthsSeconds(p, end, repeat);
+    }
+    b.derivativesAtEnd = modelPassSeconds(p, fit.parameters, true, repeat);
+    b.modelAtEnd = modelPassSeconds(p, fit.parameters, false, repeat);
+    b.derivatives += b.derivativesAtEnd;
+    return b;
 }
 
 struct Measurement {
@@ -329,7 +368,7 @@ Measurement measure(const Problem& p, int32_t threads, const Options& o)
         std::printf("fit of NP %zu on %d threads\n", p.np(), m.threads);
     }
     m.fit = bestFit(p, o.fitRepeat, o.trace);
-    m.breakdown = measureBreakdown(p, m.fit.parameters, o.repeat);
+    m.breakdown = measureBreakdown(p, m.fit, o.repeat);
     return m;
 }
 
@@ -414,22 +453,20 @@ void printHuman(std::size_t np, const Measurement& m)
     std::printf("  integrals %lld, evaluations %lld (%.1f per integral)\n",
                 static_cast<long long>(f.count.integrals),
                 static_cast<long long>(f.count.evaluations), perIntegral);
-    std::printf("  at the fitted parameters: model pass %.4f s, with derivatives %.4f s, "
-                "areas+widths %.4f s\n",
-                m.breakdown.model, m.breakdown.derivatives, m.breakdown.areasWidths);
+    const Breakdown& b = m.breakdown;
+    std::printf("  at the fitted parameters: model pass %.4f s, with derivatives %.4f s\n",
+                b.modelAtEnd, b.derivativesAtEnd);
+    std::printf("  fit replayed: derivative passes %.4f s, trial model passes %.4f s, "
+                "areas+widths %.4f s, rest %.4f s\n",
+                b.derivatives, b.models, b.areasWidths,
+                f.seconds - b.derivatives - b.models - b.areasWidths);
 }
 
-// Shares of the whole fit: one derivative pass per engine call (mode 1 and the final mode 2),
-// the counted model passes of the λ trials, areas and widths once per mode 1 call; the rest is
-// the normal equations, the linear algebra and the driver.
 void printResult(std::size_t np, const Measurement& m, double singleThreadFit)
 {
     const FitOutcome& f = m.fit;
     const Breakdown& b = m.breakdown;
-    const double derivatives = (f.iterations + 1) * b.derivatives;
-    const double models = f.modelPasses * b.model;
-    const double areas = f.iterations * b.areasWidths;
-    const double rest = f.seconds - derivatives - models - areas;
+    const double rest = f.seconds - b.derivatives - b.models - b.areasWidths;
     const auto evaluations = static_cast<double>(f.count.evaluations);
     std::printf("RESULT np=%zu threads=%d mode0_seconds=%.6g mode1_seconds=%.6g "
                 "fit_seconds=%.6g iterations=%d stop=%s chi2=%.12g R=%.10g integrals=%lld "
@@ -442,50 +479,41 @@ void printResult(std::size_t np, const Measurement& m, double singleThreadFit)
                 static_cast<long long>(f.count.evaluations),
                 evaluations / static_cast<double>(f.count.integrals),
                 f.seconds * 1e9 / evaluations, singleThreadFit / f.seconds, f.modelPasses,
-                f.lambdaFailures, f.inversionFailures, derivatives / f.seconds,
-                models / f.seconds, areas / f.seconds, rest / f.seconds,
+                f.lambdaFailures, f.inversionFailures, b.derivatives / f.seconds,
+                b.models / f.seconds, b.areasWidths / f.seconds, rest / f.seconds,
                 joined(f.parameters, ',').c_str());
 }
 
-bool parseSizes(std::string_view text, std::vector<int32_t>& sizes)
+bool parseCount(std::string_view text, int32_t minimum, int32_t& value)
 {
-    sizes.clear();
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        const std::string_view item = text.substr(0, comma);
-        int32_t value = 0;
-        const auto r = std::from_chars(item.data(), item.data() + item.size(), value);
-        if (r.ec != std::errc() || r.ptr != item.data() + item.size() || value < 2) {
-            return false;
-        }
-        sizes.push_back(value);
-        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
-    }
-    return !sizes.empty();
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && value >= minimum;
 }
 
 bool parseOptions(int argc, char** argv, Options& o)
 {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
+    bool sizesGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--data-only") {
-            o.dataOnly = true;
-        } else if (a == "--trace") {
-            o.trace = true;
-        } else if (a == "--write-data" && hasValue) {
-            o.dataDir = std::string(args[++i]);
-        } else if (a == "--np" && hasValue) {
-            if (!parseSizes(args[++i], o.sizes)) {
-                return false;
-            }
-        } else if ((a == "--repeat" || a == "--fit-repeat") && hasValue) {
-            const int32_t value = std::atoi(std::string(args[++i]).c_str());
-            (a == "--repeat" ? o.repeat : o.fitRepeat) = std::max(value, 1);
+        const std::string_view value = i + 1 < args.size() ? args[i + 1] : std::string_view{};
+        int32_t count = 0;
+        if (a == "--data-only" || a == "--trace") {
+            (a == "--trace" ? o.trace : o.dataOnly) = true;
+            continue;
+        }
+        if (a == "--write-data" && !value.empty()) {
+            o.dataDir = std::string(value);
+        } else if (a == "--np" && parseCount(value, 2, count)) {
+            o.sizes.resize(sizesGiven ? o.sizes.size() : 0);
+            o.sizes.push_back(count);
+            sizesGiven = true;
+        } else if ((a == "--repeat" || a == "--fit-repeat") && parseCount(value, 1, count)) {
+            (a == "--repeat" ? o.repeat : o.fitRepeat) = count;
         } else {
             return false;
         }
+        ++i;
     }
     return !o.dataOnly || !o.dataDir.empty();
 }
@@ -496,8 +524,9 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: varnix-bench [--np 601,4001] [--repeat N] [--fit-repeat N] [--trace]\n"
-                     "                    [--write-data DIR [--data-only]]\n";
+        std::cerr << "usage: varnix-bench [--np N]... [--repeat N] [--fit-repeat N] [--trace]\n"
+                     "                    [--write-data DIR [--data-only]]\n"
+                     "  sizes default to --np 601 --np 4001\n";
         return 2;
     }
     const FitControls controls;

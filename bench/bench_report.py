@@ -76,8 +76,8 @@ def rows_for(np_, engine, lmfit):
         ("ns per integrand evaluation (1 thread)",
          f"{ns:.2f}", f"<= {MAX_NS_PER_EVALUATION:g} {verdict(ns <= MAX_NS_PER_EVALUATION)}"),
         ("fit time shares: derivative passes / trial model passes / areas+widths / rest",
-         "{:.0f} / {:.0f} / {:.0f} / {:.0f} %".format(
-             *(100 * f(one, k) for k in ("share_derivative_passes", "share_model_passes",
+         "{} / {} / {} / {} %".format(
+             *(round(100 * f(one, k)) for k in ("share_derivative_passes", "share_model_passes",
                                          "share_areas_widths", "share_rest"))), ""),
         ("lmfit model vs engine at the true parameters (max relative)",
          f"{f(lm, 'model_rel_diff_reference'):.2g}", ""),

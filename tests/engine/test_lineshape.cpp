@@ -119,27 +119,6 @@ TEST(LineShape, AsymmetricMaximumLiesBesideThePositionAndExceedsHeight)
     EXPECT_GT(std::fabs(bestE - peak.pos), 0.01);
 }
 
-TEST(LineShape, DerivativesOfTheLineMatchFiniteDifferences)
-{
-    const PeakShape peak{10.0, 1.0, 0.7, 0.25, 1.0};
-    const double step = 1e-6;
-    for (const double x : {8.9, 9.7, 10.0, 10.05, 11.3}) {
-        PeakShape up = peak;
-        PeakShape down = peak;
-        up.pos += step;
-        down.pos -= step;
-        EXPECT_NEAR(FDER1(peak, x), (FDON(up, x) - FDON(down, x)) / (2 * step), 1e-6) << x;
-        up = peak;
-        down = peak;
-        up.alpha += step;
-        down.alpha -= step;
-        EXPECT_NEAR(FDERAL(peak, x), (FDON(up, x) - FDON(down, x)) / (2 * step), 1e-6) << x;
-    }
-    // α = 0: the line is the Lorentzian 1/D.
-    const PeakShape lorentz{0.0, 1.0, 2.0, 0.0, 1.0};
-    EXPECT_DOUBLE_EQ(FDON(lorentz, 3.0), 1.0 / (1.0 * (1.0 + 9.0)));
-}
-
 TEST(LineShape, SharedIntegrandsAgreeWithTheScalarLine)
 {
     // The batched integrands recombine the line's transcendental parts; they must agree with

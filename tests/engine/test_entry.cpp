@@ -6,8 +6,47 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <vector>
+
+namespace {
+
+// Allocations left before operator new fails; negative: never fails. The engine library
+// allocates through this executable's operator new, so a test can make any of its allocations
+// fail.
+std::atomic<long> g_allocationsLeft{-1};
+std::atomic<bool> g_allocationFailed{false};
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    // The engine allocates on several threads: count down without letting two of them pass 0.
+    long left = g_allocationsLeft.load();
+    while (left > 0 && !g_allocationsLeft.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0) {
+        g_allocationFailed = true;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size > 0 ? size : 1)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -161,6 +200,39 @@ TEST_F(Entry, ContradictoryCountsChangeNothing)
     call(0);
     EXPECT_EQ(lambdaStatus, 3);
     EXPECT_EQ(model, std::vector<double>(80, 0.0));
+}
+
+TEST_F(Entry, FailedAllocationChangesNothing)
+{
+    // Let the n-th allocation of the call fail: every one of the first twenty, then a growing
+    // sample of the later ones, until the call needs no more.
+    for (long allowed = 0;; allowed = allowed < 20 ? allowed + 1 : allowed * 3 / 2) {
+        const std::vector<double> p0 = parameters;
+        const std::vector<double> m0 = model;
+        const std::vector<double> c0 = components;
+        const std::vector<double> e0 = errorMatrix;
+        const std::vector<double> a0 = areas;
+        const double lambda0 = lambda;
+        const double chi0 = chiSquare;
+        g_allocationFailed = false;
+        g_allocationsLeft = allowed;
+        call(1);
+        g_allocationsLeft = -1;
+        const bool failed = g_allocationFailed.load();
+        if (!failed) {
+            EXPECT_EQ(lambdaStatus, 0);
+            EXPECT_GT(allowed, 5);
+            break;
+        }
+        ASSERT_EQ(lambdaStatus, 3) << "allocation " << allowed;
+        EXPECT_EQ(parameters, p0);
+        EXPECT_EQ(model, m0);
+        EXPECT_EQ(components, c0);
+        EXPECT_EQ(errorMatrix, e0);
+        EXPECT_EQ(areas, a0);
+        EXPECT_EQ(lambda, lambda0);
+        EXPECT_EQ(chiSquare, chi0);
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "engine_call.h"
 #include "fundsg.h"
+#include "levenberg_marquardt.h"
 #include "parallel.h"
 #include "pkareas.h"
 #include "pkwidths.h"
@@ -59,84 +60,37 @@ struct Options {
     bool trace = false;      // one line per engine call of the fits
 };
 
-// The synthetic spectrum with all parameters free, owning every array an engine call reads.
-class Problem {
+// The synthetic spectrum with all parameters free and the fit controls of the benchmark.
+class BenchProblem : public Problem {
 public:
-    Problem(int32_t np, const FitControls& controls)
-        : m_spectrum(makeSyntheticSpectrum(np)), m_controls(controls)
+    BenchProblem(int32_t np, const FitControls& controls)
+        : Problem(syntheticProblem(np)),
+          m_spectrum(makeSyntheticSpectrum(np)),
+          m_controls(controls),
+          m_freeIndex(freeIndexMap(Problem::state))
     {
-        const std::size_t npar = m_spectrum.trueParameters.size();
-        m_state.assign(npar, kLinkFree);
-        m_target.assign(npar, 0);
-        m_value.assign(npar, 0.0);
-        m_mode.assign(npar, 0);
-        m_freeIndex = freeIndexMap(m_state);
+        simpson = controls.simpson;
+        range = controls.range;
+        lambdaFac = controls.lambdaFac;
+        maxLambdaIterations = controls.maxLambdaIterations;
     }
 
     const SyntheticSpectrum& spectrum() const { return m_spectrum; }
     const FitControls& controls() const { return m_controls; }
-    std::size_t np() const { return m_spectrum.energies.size(); }
-    int32_t ncomp() const { return m_spectrum.nds + (m_spectrum.nbg > 0 ? 1 : 0); }
-    int32_t nfree() const { return static_cast<int32_t>(m_state.size()); }
-
-    EngineInput input(int32_t mode) const
+    std::size_t np() const { return energies.size(); }
+    ModelSetup setup() const { return Problem::setup(m_freeIndex); }
+    EngineState stateAt(const std::vector<double>& parameters) const
     {
-        EngineInput in;
-        in.mode = mode;
-        in.energies = m_spectrum.energies;
-        in.counts = m_spectrum.counts;
-        in.sigmas = m_spectrum.sigmas;
-        in.nds = m_spectrum.nds;
-        in.nbg = m_spectrum.nbg;
-        in.ncomp = ncomp();
-        in.nfree = nfree();
-        in.links = LinkArrays{m_state, m_target, m_value, m_mode};
-        in.simpson = m_controls.simpson;
-        in.range = m_controls.range;
-        in.lambdaFac = m_controls.lambdaFac;
-        in.maxLambdaIterations = m_controls.maxLambdaIterations;
-        return in;
+        return state0(parameters, m_controls.lambda);
     }
-
-    // What the model routines read, for timing them outside an engine call.
-    ModelSetup setup() const
-    {
-        const EngineInput in = input(kModeCalculate);
-        return ModelSetup{in.energies, in.nds,       in.nbg,      in.ncomp, in.nfree,
-                          in.links,    m_freeIndex, in.simpson, in.range};
-    }
-
-    EngineState state(const std::vector<double>& parameters) const
-    {
-        EngineState st;
-        st.parameters = parameters;
-        st.model.assign(np(), 0.0);
-        st.components.assign(np() * static_cast<std::size_t>(ncomp()), 0.0);
-        const auto nf = static_cast<std::size_t>(nfree());
-        st.errorMatrix.assign(nf * nf, 0.0);
-        st.areas.assign(static_cast<std::size_t>(m_spectrum.nds), 0.0);
-        st.widths.assign(static_cast<std::size_t>(m_spectrum.nds), 0.0);
-        st.lambda = m_controls.lambda;
-        return st;
-    }
-
     double chiSquare(const std::vector<double>& model) const
     {
-        double chi = 0.0;
-        for (std::size_t i = 0; i < np(); ++i) {
-            const double r = (m_spectrum.counts[i] - model[i]) / m_spectrum.sigmas[i];
-            chi += r * r;
-        }
-        return chi;
+        return FCHI(counts, sigmas, model);
     }
 
 private:
     SyntheticSpectrum m_spectrum;
     FitControls m_controls;
-    std::vector<int32_t> m_state;
-    std::vector<int32_t> m_target;
-    std::vector<double> m_value;
-    std::vector<int32_t> m_mode;
     std::vector<int32_t> m_freeIndex;
 };
 
@@ -157,11 +111,11 @@ double bestSeconds(int32_t repeat, const std::function<void()>& run)
     return best;
 }
 
-double modeSeconds(const Problem& p, int32_t mode, int32_t repeat)
+double modeSeconds(const BenchProblem& p, int32_t mode, int32_t repeat)
 {
     const EngineInput in = p.input(mode);
     return bestSeconds(repeat, [&] {
-        EngineState st = p.state(p.spectrum().startParameters);
+        EngineState st = p.stateAt(p.spectrum().startParameters);
         runEngine(in, st);
     });
 }
@@ -222,11 +176,11 @@ void traceCall(int32_t counter, double seconds, double lambdaBefore, double r, d
 // The fit command's loop: mode 1 while the counter is at most MAXIT, stopping when R or its
 // decrease falls below RMIN or R rises; then one mode 2 call with λ = 0 for the error matrix.
 // Every question the program would ask (inversion or λ failure) is answered "continue".
-FitOutcome runFit(const Problem& p, bool trace)
+FitOutcome runFit(const BenchProblem& p, bool trace)
 {
     const FitControls& c = p.controls();
     const EngineInput iterate = p.input(kModeIterate);
-    EngineState st = p.state(p.spectrum().startParameters);
+    EngineState st = p.stateAt(p.spectrum().startParameters);
     FitOutcome out;
     const Clock::time_point start = Clock::now();
     double previousR = 0.0;
@@ -268,7 +222,7 @@ FitOutcome runFit(const Problem& p, bool trace)
     return out;
 }
 
-FitOutcome bestFit(const Problem& p, int32_t repeat, bool trace)
+FitOutcome bestFit(const BenchProblem& p, int32_t repeat, bool trace)
 {
     FitOutcome best = runFit(p, trace);
     for (int32_t r = 1; r < repeat; ++r) {
@@ -293,11 +247,11 @@ struct Breakdown {
     double derivativesAtEnd = 0.0; // one pass with the Jacobian there
 };
 
-double modelPassSeconds(const Problem& p, const std::vector<double>& parameters,
+double modelPassSeconds(const BenchProblem& p, const std::vector<double>& parameters,
                         bool derivatives, int32_t repeat)
 {
     const ModelSetup setup = p.setup();
-    EngineState st = p.state(parameters);
+    EngineState st = p.stateAt(parameters);
     std::vector<double> jacobian(derivatives ? p.np() * static_cast<std::size_t>(p.nfree()) : 0);
     return bestSeconds(repeat, [&] {
         IntegrationCount count;
@@ -307,32 +261,19 @@ double modelPassSeconds(const Problem& p, const std::vector<double>& parameters,
     });
 }
 
-double areasWidthsSeconds(const Problem& p, const std::vector<double>& parameters,
+double areasWidthsSeconds(const BenchProblem& p, const std::vector<double>& parameters,
                           int32_t repeat)
 {
     const ModelSetup setup = p.setup();
-    EngineState st = p.state(parameters);
+    EngineState st = p.stateAt(parameters);
     IntegrationCount count;
     const Normalisation norm = FUNDSG0(setup, parameters, false, count);
     FUNDSG(setup, parameters, norm, false, ModelOutput{st.model, st.components, {}}, count);
-    const auto nds = static_cast<std::size_t>(setup.nds);
-    // Over peaks in parallel, as the engine does it.
-    return bestSeconds(repeat, [&] {
-        parallelChunks(nds, [&](std::size_t, std::size_t begin, std::size_t end) {
-            for (std::size_t k = begin; k < end; ++k) {
-                const PeakShape peak = peakShape(parameters, k);
-                const std::span<const double> component(st.components.data() + k * p.np(),
-                                                        p.np());
-                st.areas[k] = peakArea(peak, norm.n[k], setup.simpson, setup.range);
-                int32_t status = 0;
-                st.widths[k] = PKWIDTHS(setup.energies, component, peak, norm.n[k],
-                                        setup.simpson, setup.range, status);
-            }
-        });
-    });
+    const EngineInput in = p.input(kModeIterate);
+    return bestSeconds(repeat, [&] { peakAreasAndWidths(in, parameters, norm, st); });
 }
 
-Breakdown measureBreakdown(const Problem& p, const FitOutcome& fit, int32_t repeat)
+Breakdown measureBreakdown(const BenchProblem& p, const FitOutcome& fit, int32_t repeat)
 {
     Breakdown b;
     for (std::size_t call = 0; call < fit.callStart.size(); ++call) {
@@ -357,7 +298,7 @@ struct Measurement {
     Breakdown breakdown;
 };
 
-Measurement measure(const Problem& p, int32_t threads, const Options& o)
+Measurement measure(const BenchProblem& p, int32_t threads, const Options& o)
 {
     setThreadCount(threads);
     Measurement m;
@@ -392,12 +333,12 @@ std::string joined(const std::vector<double>& values, char separator)
     return text;
 }
 
-std::vector<double> engineModel(const Problem& p, const std::vector<double>& parameters,
+std::vector<double> engineModel(const BenchProblem& p, const std::vector<double>& parameters,
                                 const SimpsonControls& simpson)
 {
     EngineInput in = p.input(kModeCalculate);
     in.simpson = simpson;
-    EngineState st = p.state(parameters);
+    EngineState st = p.stateAt(parameters);
     runEngine(in, st);
     return st.model;
 }
@@ -406,7 +347,7 @@ std::vector<double> engineModel(const Problem& p, const std::vector<double>& par
 // parameters (Pos, Height, LFWHM, Alpha, GFWHM per peak, then a0 a1), then one line per point:
 // energy, counts, sigma, and the engine's model of the true parameters with the default
 // controls and with the tight reference tolerance.
-bool writeData(const Problem& p, const std::string& dir)
+bool writeData(const BenchProblem& p, const std::string& dir)
 {
     const SyntheticSpectrum& s = p.spectrum();
     const FitControls& c = p.controls();
@@ -531,7 +472,7 @@ int main(int argc, char** argv)
     }
     const FitControls controls;
     for (const int32_t np : options.sizes) {
-        const Problem problem(np, controls);
+        const BenchProblem problem(np, controls);
         if (!options.dataDir.empty() && !writeData(problem, options.dataDir)) {
             return 1;
         }

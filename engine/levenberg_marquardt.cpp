@@ -72,7 +72,8 @@ Normalisation recalculate(const ModelSetup& setup, std::span<const double> param
     return norm;
 }
 
-// Areas and widths of every peak, in parallel over peaks.
+}  // namespace
+
 void peakAreasAndWidths(const EngineInput& input, std::span<const double> parameters,
                         const Normalisation& norm, EngineState& state)
 {
@@ -89,8 +90,6 @@ void peakAreasAndWidths(const EngineInput& input, std::span<const double> parame
         }
     });
 }
-
-}  // namespace
 
 void levenbergMarquardt(const EngineInput& input, const ModelSetup& setup,
                         std::span<const double> jacobian, Normalisation norm, EngineState& state,

@@ -25,6 +25,11 @@ NormalEquations normalEquations(std::span<const double> jacobian, std::span<cons
                                 std::span<const double> sigmas, std::span<const double> model,
                                 std::size_t nfree);
 
+// Areas (PKAREAS) and widths (PKWIDTHS) of every peak into the state, in parallel over peaks,
+// from the parameters, their normalisations and the components in the state.
+void peakAreasAndWidths(const EngineInput& input, std::span<const double> parameters,
+                        const Normalisation& norm, EngineState& state);
+
 // Modes 1 and 2 after the model and the Jacobian of the current parameters are in `state`:
 // one damped iteration (mode 1) or the error matrix and condition number (mode 2).
 void levenbergMarquardt(const EngineInput& input, const ModelSetup& setup,

@@ -1,6 +1,5 @@
 #include "synthetic.h"
 
-#include "engine_call.h"
 
 #include <cmath>
 
@@ -84,33 +83,12 @@ int64_t poissonDeviate(double mean, uint64_t& state)
 std::vector<double> syntheticModel(const std::vector<double>& energies,
                                    const std::vector<double>& parameters, int32_t nds, int32_t nbg)
 {
-    const std::size_t np = energies.size();
-    const std::size_t npar = parameters.size();
-    const std::vector<int32_t> state(npar, kLinkFree);
-    const std::vector<int32_t> target(npar, 0);
-    const std::vector<double> value(npar, 0.0);
-    const std::vector<int32_t> mode(npar, 0);
-    EngineInput in;
-    in.energies = energies;
-    in.counts = energies;
-    in.sigmas = energies;
-    in.nds = nds;
-    in.nbg = nbg;
-    in.ncomp = nds + (nbg > 0 ? 1 : 0);
-    in.nfree = static_cast<int32_t>(npar);
-    in.links = LinkArrays{state, target, value, mode};
+    Problem p(energies, energies, nds, nbg);
     // The fit's own window with a tighter tolerance: the counts then follow the model a fit
     // with default controls describes, up to integration error well below the noise.
-    in.simpson = SimpsonControls{1e-7, 21};
-    in.range = 3.0;
-    EngineState st;
-    st.parameters = parameters;
-    st.model.assign(np, 0.0);
-    st.components.assign(np * static_cast<std::size_t>(in.ncomp), 0.0);
-    st.errorMatrix.assign(npar * npar, 0.0);
-    st.areas.assign(static_cast<std::size_t>(nds), 0.0);
-    st.widths.assign(static_cast<std::size_t>(nds), 0.0);
-    runEngine(in, st);
+    p.simpson = SimpsonControls{1e-7, 21};
+    EngineState st = p.state0(parameters);
+    p.run(kModeCalculate, st);
     return st.model;
 }
 
@@ -134,6 +112,12 @@ SyntheticSpectrum makeSyntheticSpectrum(int32_t np, uint64_t seed)
         s.sigmas[i] = std::sqrt(s.counts[i]) + 1.0;
     }
     return s;
+}
+
+Problem syntheticProblem(int32_t np, uint64_t seed)
+{
+    SyntheticSpectrum s = makeSyntheticSpectrum(np, seed);
+    return Problem(std::move(s.energies), std::move(s.counts), s.nds, s.nbg);
 }
 
 }  // namespace varnix::engine

@@ -3,6 +3,8 @@
 // and the example spectrum is made from it.
 #pragma once
 
+#include "problem.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +29,9 @@ SyntheticSpectrum makeSyntheticSpectrum(int32_t np, uint64_t seed = kSyntheticSe
 // The model of the parameters at the energies (mode 0 of the engine, tight tolerance).
 std::vector<double> syntheticModel(const std::vector<double>& energies,
                                    const std::vector<double>& parameters, int32_t nds, int32_t nbg);
+
+// The spectrum as an engine problem with every parameter free and the default controls.
+Problem syntheticProblem(int32_t np, uint64_t seed = kSyntheticSeed);
 
 // Poisson deviate with mean `mean` from a 64-bit generator state, the same on every platform.
 int64_t poissonDeviate(double mean, uint64_t& state);

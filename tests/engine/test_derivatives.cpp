@@ -1,6 +1,7 @@
 // The analytic Jacobian of the model against central finite differences of the model itself,
 // for every kind of parameter, fixed ones and folded links.
-#include "engine_fixture.h"
+#include "problem.h"
+#include "synthetic.h"
 #include "fundsg.h"
 #include "links.h"
 
@@ -12,7 +13,6 @@
 namespace varnix::engine {
 namespace {
 
-using test::Problem;
 
 struct Evaluation {
     std::vector<double> model;
@@ -22,14 +22,12 @@ struct Evaluation {
 Evaluation evaluate(const Problem& p, std::span<const double> parameters, bool derivatives)
 {
     const std::vector<int32_t> freeIndex = freeIndexMap(p.state);
-    const EngineInput in = p.input(kModeIterate);
-    const ModelSetup setup{in.energies, in.nds,   in.nbg,    in.ncomp, in.nfree,
-                           in.links,    freeIndex, in.simpson, in.range};
+    const ModelSetup setup = p.setup(freeIndex);
     const std::size_t np = p.energies.size();
     Evaluation e;
     e.model.assign(np, 0.0);
-    std::vector<double> components(np * static_cast<std::size_t>(in.ncomp));
-    e.jacobian.assign(derivatives ? np * static_cast<std::size_t>(in.nfree) : 0, 0.0);
+    std::vector<double> components(np * static_cast<std::size_t>(setup.ncomp));
+    e.jacobian.assign(derivatives ? np * static_cast<std::size_t>(setup.nfree) : 0, 0.0);
     IntegrationCount count;
     const Normalisation norm = FUNDSG0(setup, parameters, derivatives, count);
     FUNDSG(setup, parameters, norm, derivatives, ModelOutput{e.model, components, e.jacobian},

@@ -1,6 +1,7 @@
 // The Levenberg–Marquardt iteration: a whole fit of the synthetic spectrum, the λ bookkeeping
 // and status codes, and what each mode leaves untouched.
-#include "engine_fixture.h"
+#include "problem.h"
+#include "synthetic.h"
 #include "levenberg_marquardt.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 namespace varnix::engine {
 namespace {
 
-using test::Problem;
 
 double chiSquare(const Problem& p, const std::vector<double>& model)
 {
@@ -26,7 +26,7 @@ std::vector<double> modeZeroModel(const Problem& p, const std::vector<double>& p
 
 TEST(Fit, SyntheticSpectrumRecoversTheTrueParameters)
 {
-    const Problem p = Problem::synthetic(601);
+    const Problem p = syntheticProblem(601);
     const SyntheticSpectrum s = makeSyntheticSpectrum(601);
     EngineState st = p.state0(s.startParameters);
     std::vector<double> rs;
@@ -240,10 +240,10 @@ TEST(Iteration, SingularMatrixKeepsTheParametersAndStillGivesAreas)
 
 TEST(Iteration, RejectedStepsReturnTheModelOfTheReturnedParameters)
 {
-    Problem p = Problem::synthetic(301);
+    Problem p = syntheticProblem(301);
     const SyntheticSpectrum s = makeSyntheticSpectrum(301);
     EngineState st = p.state0(s.startParameters);
-    test::fit(p, st);
+    fitByStoppingRules(p, st);
     // Near the minimum, undamped single trials soon fail to lower χ².
     p.maxLambdaIterations = 1;
     st.lambda = 0.0;

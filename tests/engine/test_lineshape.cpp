@@ -1,6 +1,7 @@
 // The line shape against independent computations: the Voigt limit, the peak height at its
 // position, the integration window and the background.
-#include "engine_fixture.h"
+#include "problem.h"
+#include "synthetic.h"
 #include "fdon.h"
 #include "funp.h"
 #include "integrands.h"
@@ -13,7 +14,6 @@
 namespace varnix::engine {
 namespace {
 
-using test::Problem;
 
 // Dense convolution of a Lorentzian (FWHM fl) with the Gaussian (FWHM fg) at offset u from
 // the line centre, over the window ±h: a plain composite trapezoid on a fine grid.

@@ -1,5 +1,6 @@
 // Parameter links: the free-index map, DEPEND, DERCORR, and links that hold through a fit.
-#include "engine_fixture.h"
+#include "problem.h"
+#include "synthetic.h"
 #include "fundsg.h"
 #include "links.h"
 
@@ -8,7 +9,6 @@
 namespace varnix::engine {
 namespace {
 
-using test::Problem;
 
 TEST(Links, FreeIndexMapNumbersFreeParametersInOrder)
 {
@@ -59,7 +59,7 @@ TEST(Links, TrialStepMovesFreeParametersAndTheirDependants)
 
 TEST(Links, OffsetAndFactorLinksHoldExactlyThroughAFit)
 {
-    Problem p = Problem::synthetic(301);
+    Problem p = syntheticProblem(301);
     const SyntheticSpectrum s = makeSyntheticSpectrum(301);
     // Peak 2 a fixed distance above peak 1 with its own height ratio, peak 4's widths tied to
     // peak 3's, peak 3's asymmetry fixed.
@@ -82,7 +82,7 @@ TEST(Links, OffsetAndFactorLinksHoldExactlyThroughAFit)
         }
         return chi;
     }();
-    test::fit(p, st);
+    fitByStoppingRules(p, st);
     ASSERT_LT(st.chiSquare, 0.1 * chiStart);
     const std::vector<double>& q = st.parameters;
     EXPECT_EQ(q[5 + kPos], q[kPos] + 2.1);

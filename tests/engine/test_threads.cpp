@@ -1,5 +1,6 @@
 // Points and peaks run in parallel: any thread count must give the same bits as one thread.
-#include "engine_fixture.h"
+#include "problem.h"
+#include "synthetic.h"
 #include "parallel.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 namespace varnix::engine {
 namespace {
 
-using test::Problem;
 
 EngineState iterateWith(int32_t threads, const Problem& p, const std::vector<double>& start)
 {
@@ -24,7 +24,7 @@ EngineState iterateWith(int32_t threads, const Problem& p, const std::vector<dou
 
 TEST(Threads, AnyThreadCountGivesIdenticalBits)
 {
-    const Problem p = Problem::synthetic(203);
+    const Problem p = syntheticProblem(203);
     const std::vector<double> start = makeSyntheticSpectrum(203).startParameters;
     const EngineState one = iterateWith(1, p, start);
     for (const int32_t threads : {2, 3, 7}) {

@@ -1,15 +1,16 @@
-// Builds engine calls for the tests: a spectrum, a parameter vector and its links, owned in
-// one place so that the spans of EngineInput stay valid.
+// An engine problem that owns its arrays — spectrum, links and controls — so that the spans of
+// an EngineInput built from it stay valid: for C++ callers of the engine such as the tests, the
+// benchmarks and the synthetic spectrum. The program itself calls the exported entry.
 #pragma once
 
 #include "engine_call.h"
-#include "synthetic.h"
+#include "fundsg.h"
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-namespace varnix::engine::test {
+namespace varnix::engine {
 
 struct Problem {
     std::vector<double> energies;
@@ -37,12 +38,6 @@ struct Problem {
         target.assign(npar, 0);
         value.assign(npar, 0.0);
         mode.assign(npar, 0);
-    }
-
-    static Problem synthetic(int32_t np)
-    {
-        const SyntheticSpectrum s = makeSyntheticSpectrum(np);
-        return Problem(s.energies, s.counts, s.nds, s.nbg);
     }
 
     void fix(std::size_t j) { state[j] = kLinkFixed; }
@@ -83,6 +78,16 @@ struct Problem {
         return in;
     }
 
+    // What the model routines read, for calling them outside an engine call; freeIndex must
+    // outlive the result.
+    ModelSetup setup(const std::vector<int32_t>& freeIndex) const
+    {
+        const EngineInput in = input(kModeCalculate);
+        return ModelSetup{in.energies, in.nds,     in.nbg,     in.ncomp, in.nfree,
+                          in.links,    freeIndex, in.simpson, in.range};
+    }
+
+    // A state with every array sized for this problem and zero.
     EngineState state0(const std::vector<double>& parameters, double lambda = 0.01) const
     {
         EngineState st;
@@ -103,8 +108,9 @@ struct Problem {
 };
 
 // A fit with the program's stopping rules: iterate while R = √(χ²/NP) keeps falling by at
-// least rmin, then the error matrix with λ = 0. Returns the number of iterations.
-inline int32_t fit(const Problem& p, EngineState& st, int32_t maxit = 51, double rmin = 1e-4)
+// least rmin, then the error matrix with λ = 0 (the carried λ is kept). Returns the number of
+// iterations.
+inline int32_t fitByStoppingRules(const Problem& p, EngineState& st, int32_t maxit = 51, double rmin = 1e-4)
 {
     const double np = static_cast<double>(p.energies.size());
     double previousR = 0.0;
@@ -126,4 +132,4 @@ inline int32_t fit(const Problem& p, EngineState& st, int32_t maxit = 51, double
     return iteration;
 }
 
-}  // namespace varnix::engine::test
+}  // namespace varnix::engine

@@ -83,7 +83,7 @@ void peakAreasAndWidths(const EngineInput& input, std::span<const double> parame
         for (std::size_t k = begin; k < end; ++k) {
             const PeakShape peak = peakShape(parameters, k);
             const std::span<const double> component(state.components.data() + k * np, np);
-            state.areas[k] = peakArea(peak, norm.n[k], input.simpson, input.range);
+            state.areas[k] = PKAREAS(peak, norm.n[k], input.simpson, input.range);
             int32_t status = 0;
             state.widths[k] = PKWIDTHS(input.energies, component, peak, norm.n[k], input.simpson,
                                        input.range, status);

@@ -1,7 +1,6 @@
 #include "pkareas.h"
 
 #include <array>
-#include <cassert>
 #include <utility>
 #include <vector>
 
@@ -68,8 +67,7 @@ private:
 
 }  // namespace
 
-double peakArea(const PeakShape& peak, double norm, const SimpsonControls& controls,
-                double range)
+double PKAREAS(const PeakShape& peak, double norm, const SimpsonControls& controls, double range)
 {
     const double h = integrationHalfWidth(range, peak.lfwhm, peak.gfwhm);
     const double a = peak.pos - h;
@@ -77,19 +75,6 @@ double peakArea(const PeakShape& peak, double norm, const SimpsonControls& contr
     AreaIntegrand inner(peak, norm, a, b, controls);
     const SimpsonIntegral outer = QSIMP([&](double e) { return inner.FUNKA(e); }, a, b, controls);
     return peak.height * outer.value;
-}
-
-void PKAREAS(std::span<const double> parameters, int32_t nds, const SimpsonControls& controls,
-             double range, std::span<const double> norms, std::span<double> areas)
-{
-    assert(nds >= 0);
-    const auto count = static_cast<std::size_t>(nds);
-    assert(parameters.size() >= 5 * count && norms.size() >= count && areas.size() >= count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::span<const double> p = parameters.subspan(5 * k, 5);
-        const PeakShape peak{p[0], p[1], p[2], p[3], p[4]};
-        areas[k] = peakArea(peak, norms[k], controls, range);
-    }
 }
 
 }  // namespace varnix::engine

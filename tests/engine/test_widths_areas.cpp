@@ -106,21 +106,15 @@ struct LineCase {
 
 class Line : public testing::TestWithParam<LineCase> {};
 
-// PKAREAS gets as peak 0 the case peak moved and doubled, so that a slot mix-up shows. PKWIDTHS
-// must give the same on the reversed axis and, for a symmetric Voigt line, the approximation.
+// PKWIDTHS must give the same on the reversed axis and, for a symmetric Voigt line, the
+// approximation.
 TEST_P(Line, AreaMatchesTheReferenceAndWidthTheBisectionOrIsZero)
 {
     const LineCase& c = GetParam();
     const PeakShape& p = c.peak;
-    const PeakShape moved{p.pos + 7.25, 2.0 * p.height, p.lfwhm, p.alpha, p.gfwhm};
-    const std::vector<double> parameters{moved.pos, moved.height, p.lfwhm, p.alpha, p.gfwhm,
-                                         p.pos,     p.height,     p.lfwhm, p.alpha, p.gfwhm, 3.0};
     const double norm = normOf(p, c.range);
-    std::vector<double> areas(2, -1.0);
-    PKAREAS(parameters, 2, kControls, c.range, std::vector{normOf(moved, c.range), norm}, areas);
     const double area = referenceArea(p, c.halfWidth);
-    EXPECT_NEAR(areas[1], area, kAreaRelTol * std::fabs(area));
-    EXPECT_NEAR(areas[0], 2.0 * area, 2.0 * kAreaRelTol * std::fabs(area));
+    EXPECT_NEAR(PKAREAS(p, norm, kControls, c.range), area, kAreaRelTol * std::fabs(area));
     std::vector<double> e(c.count);
     for (std::size_t i = 0; i < c.count; ++i) {
         e[i] = c.first + double(i) * c.step;

@@ -50,6 +50,10 @@ void operator delete(void* p, std::size_t) noexcept
 
 namespace {
 
+// Two peaks and a linear background, beside the parameters the test counts are made from.
+const std::vector<double> kStart = {11.1, 350.0, 0.7, 0.05, 0.4, 12.6,
+                                    150.0, 0.7, 0.1, 0.3, 25.0, 0.0};
+
 class Entry : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -87,38 +91,21 @@ protected:
     static inline void* handle = nullptr;
     static inline ZorvantFunction zorvant = nullptr;
 
-    int32_t np = 80;
-    int32_t npar = 12;
-    int32_t nds = 2;
-    int32_t nbg = 2;
-    int32_t ncomp = 3;
-    int32_t nfree = 11;
-    std::vector<double> energies;
-    std::vector<double> counts;
-    std::vector<double> sigmas;
-    std::vector<double> parameters = {11.1, 350.0, 0.7, 0.05, 0.3, 12.6,
-                                      150.0, 0.7, 0.05, 0.3, 25.0, 0.0};
+    int32_t np = 80, npar = 12, nds = 2, nbg = 2, ncomp = 3, nfree = 11;
+    std::vector<double> energies, counts, sigmas;
+    std::vector<double> parameters = kStart;
     std::vector<double> model = std::vector<double>(80, 0.0);
     std::vector<double> components = std::vector<double>(80 * 3, 0.0);
     std::vector<double> errorMatrix = std::vector<double>(11 * 11, 0.0);
-    std::vector<double> areas = {0.0, 0.0};
-    std::vector<double> widths = {0.0, 0.0};
+    std::vector<double> areas = {0.0, 0.0}, widths = {0.0, 0.0};
     std::vector<int32_t> linkStates = std::vector<int32_t>(12, 0);
     std::vector<int32_t> correlatedWith = std::vector<int32_t>(12, 0);
     std::vector<double> factors = std::vector<double>(12, 0.0);
     std::vector<int32_t> linkModes = std::vector<int32_t>(12, 0);
-    double lambda = 0.01;
-    double lambdaFac = 10.0;
-    int32_t maxLambdaIterations = 10;
-    double chiSquare = 0.0;
-    double sumSquaredCounts = 0.0;
-    double eps = 1e-4;
-    int32_t jmax = 21;
-    int32_t inversionStatus = 0;
-    int32_t lambdaStatus = 7;
+    double lambda = 0.01, lambdaFac = 10.0, chiSquare = 0.0, sumSquaredCounts = 0.0;
+    double eps = 1e-4, range = 3.0, conditionNumber = -1.0;
+    int32_t maxLambdaIterations = 10, jmax = 21, inversionStatus = 0, lambdaStatus = 7;
     int32_t spare = 12345;
-    double range = 3.0;
-    double conditionNumber = -1.0;
 };
 
 TEST_F(Entry, OnlyTheEntryIsExported)
@@ -137,7 +124,7 @@ TEST_F(Entry, AllThreeModesThroughTheLibrary)
     for (std::size_t i = 0; i < counts.size(); ++i) {
         sigmas[i] = std::sqrt(counts[i]) + 1.0;
     }
-    parameters = {11.1, 350.0, 0.7, 0.05, 0.4, 12.6, 150.0, 0.7, 0.1, 0.3, 25.0, 0.0};
+    parameters = kStart;
     model.assign(80, 0.0);
     call(0);
     EXPECT_EQ(lambdaStatus, 0);

@@ -142,6 +142,18 @@ TEST(Iteration, AcceptedFirstTrialDividesLambda)
     EXPECT_EQ(st.model, modeZeroModel(p, st.parameters));
 }
 
+TEST(Iteration, NonFiniteChiSquareIsNoDecrease)
+{
+    Problem p = backgroundOnly();
+    p.counts[3] = std::nan("");
+    p.sigmas[3] = 1.0;
+    EngineState st = p.state0(kBackgroundStart, 0.5);
+    p.run(kModeIterate, st);
+    EXPECT_EQ(st.lambdaStatus, kLambdaStatusMaxTrials);
+    EXPECT_EQ(st.parameters, kBackgroundStart);
+    EXPECT_DOUBLE_EQ(st.lambda, 0.5e9);
+}
+
 TEST(Iteration, ErrorMatrixWithoutDampingIsTheInverseCurvature)
 {
     const Problem p = backgroundOnly();

@@ -1,0 +1,21 @@
+// Writing a file so that a failed save never damages the previous one: the content goes to a
+// temporary file in the target's folder, is flushed to the disk, and only then renamed over
+// the target. On any failure the temporary file is removed and the target left as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace varnix::io {
+
+enum WriteStatus : int32_t {
+    kWriteOk = 0,
+    kWriteCannotCreate = 1,  // the folder is missing, read-only or not a folder
+    kWriteFailed = 2,        // the disk is full or the write failed on the way
+    kWriteCannotReplace = 3  // the target cannot be replaced (a folder, say)
+};
+
+WriteStatus writeFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace varnix::io

@@ -3,8 +3,12 @@
 // Every argument is passed by reference except string lengths, which follow their string by
 // value. Strings are character buffers of the given length (blank-padded; a NUL also ends
 // them). Arrays are contiguous and column-major; indices stored in them count from 1. A status
-// argument is 0 on success; the values above 0 are listed per routine. No routine keeps state
-// between calls, and none throws.
+// argument is 0 on success. Every writer writes a temporary file beside the target and renames
+// it over the target only when the whole write succeeded; its statuses are 1 (the folder is
+// missing or cannot be written), 2 (the write failed on the way, a full disk say), 3 (the
+// target cannot be replaced, a folder say) and 4 (arguments it refuses to write, such as a
+// NaN); after any of them the previous file is as it was. Readers' statuses are listed per
+// routine. No routine keeps state between calls, and none throws.
 #pragma once
 
 #include <cstdint>
@@ -48,7 +52,8 @@ VARNIX_IO_ENTRY void WOLDEK(const char* fileName, int32_t fileNameLength, const 
 
 // Configuration reader. Mode 0 reads NDS and NBG only; mode 1 reads everything into arrays of
 // arrayLength = 5·NDS entries: peak parameters p, background a[0..2], link state, partner,
-// value and kind per peak parameter, and HMUConfig. Status > 0: unreadable or malformed.
+// value and kind per peak parameter, and HMUConfig. Status 1: unreadable, 2: malformed,
+// 3: impossible arguments; the out-arguments are then untouched.
 VARNIX_IO_ENTRY void FENTAR(const int32_t* mode, int32_t* nds, int32_t* nbg,
                             const int32_t* arrayLength, double* p, double* a,
                             int32_t* linkState, int32_t* linkPartner, double* linkValue,

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -14,6 +15,17 @@ namespace {
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\0' || c == '\v' || c == '\f';
+}
+
+// One optional sign, then a digit or the decimal point: from_chars alone would also take
+// "inf" and "nan", and "+-1" once the "+" it does not know is stripped.
+bool startsLikeNumber(std::string_view field)
+{
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) {
+        field.remove_prefix(1);
+    }
+    const char c = field.empty() ? ' ' : field.front();
+    return std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '.';
 }
 
 struct FileCloser {
@@ -112,11 +124,11 @@ std::vector<std::string_view> splitFields(std::string_view line)
 
 std::optional<double> parseDouble(std::string_view field)
 {
+    if (!startsLikeNumber(field)) {
+        return std::nullopt;
+    }
     if (!field.empty() && field.front() == '+') {
         field.remove_prefix(1);
-    }
-    if (field.empty()) {
-        return std::nullopt;
     }
     double value = 0.0;
     const auto r = std::from_chars(field.data(), field.data() + field.size(), value);
@@ -128,12 +140,15 @@ std::optional<double> parseDouble(std::string_view field)
 
 std::optional<int32_t> parseInt(std::string_view field)
 {
+    if (!startsLikeNumber(field)) {
+        return std::nullopt;
+    }
     if (!field.empty() && field.front() == '+') {
         field.remove_prefix(1);
     }
     int32_t value = 0;
     const auto r = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (field.empty() || r.ec != std::errc() || r.ptr != field.data() + field.size()) {
+    if (r.ec != std::errc() || r.ptr != field.data() + field.size()) {
         return std::nullopt;
     }
     return value;

@@ -3,7 +3,7 @@
 // TAB-separated column header starting "K.E." and the rows. The next block's title follows
 // the last row directly, so a row whose first field is no number starts a new block. The
 // file carries both scales; the kinetic energies and raw counts of the first block are
-// returned. Layout and example: docs/formats-instruments.md.
+// returned. Layout and example: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"

@@ -2,7 +2,7 @@
 // columns ignored. Such files rarely say what they hold, so the scale comes from a label in
 // the header (BE, K.E., E_kin, "binding" ...) or, failing that, from the direction of the
 // energies, and the photon energy from a comment such as "hv=180eV". Rules and example:
-// docs/formats-instruments.md.
+// docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"

@@ -2,7 +2,7 @@
 // axis, "[Info n]" the acquisition, "[Data n]" the rows. Sections end at the next "[...]"
 // line, not at a blank line, because real files run "[Run Mode Information n]" straight on
 // from the last info line. The first region on an energy axis is returned; slices of an
-// angle-resolved region are summed. Layout and traps: docs/formats-instruments.md.
+// angle-resolved region are summed. Layout and traps: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"

@@ -2,7 +2,7 @@
 // blank-separated rows after each "# Cycle: c, Curve: k" line. A file holds several regions;
 // the first region on an energy axis is returned (snapshot regions count an index instead),
 // from its cycle 0, curve 0, with separately stored scans summed. Layout and traps:
-// docs/formats-instruments.md.
+// docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"

@@ -2,7 +2,7 @@
 // line means follows from its position and from the counts and modes read before it, so the
 // reader walks the lines in order and decides every conditional line from the experiment mode
 // or the block's technique. One spectrum is returned, the first block whose abscissa is an
-// energy; the header lists every block. Layout and traps: docs/formats-instruments.md.
+// energy; the header lists every block. Layout and traps: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"

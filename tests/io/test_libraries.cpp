@@ -84,4 +84,55 @@ TEST(Libraries, WritersReportAFolderThatDoesNotExist)
     EXPECT_GT(status, 0);
 }
 
+// The bundled examples are what a first start opens: each must read without a complaint.
+TEST(Libraries, ExamplesReadCleanly)
+{
+    const std::string examples = VARNIX_EXAMPLES;
+    for (const auto& [file, points] : {std::pair{"/synthetic_c1s.dat", 601},
+                                       std::pair{"/lmfitxps_clean_Au_4f.csv", 294}}) {
+        const std::string path = examples + file;
+        int32_t np = 0, nh = 0, flag = -1, status = -1;
+        reinterpret_cast<TessorFunction>(entry("TESSOR"))(
+            path.c_str(), static_cast<int32_t>(path.size()), &np, &nh, &flag, &status);
+        EXPECT_EQ(status, 0) << file;
+        EXPECT_EQ(np, points) << file;
+        EXPECT_EQ(flag, 0) << file;
+    }
+
+    const std::string config = examples + "/synthetic_c1s.cfg";
+    const int32_t mode = 1, arrayLength = 20;
+    int32_t nds = 0, nbg = 0, status = -1;
+    std::vector<double> p(20), a(3), value(20);
+    std::vector<int32_t> state(20), partner(20), kind(20);
+    double hmu = -1.0;
+    reinterpret_cast<FentarFunction>(entry("FENTAR"))(
+        &mode, &nds, &nbg, &arrayLength, p.data(), a.data(), state.data(), partner.data(),
+        value.data(), kind.data(), &hmu, config.c_str(), static_cast<int32_t>(config.size()),
+        &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(nds, 4);
+    EXPECT_EQ(nbg, 2);
+
+    const std::string controls = examples + "/FitFile.dat";
+    int32_t maxit = 0, lambdaIterations = 0, simpsonIterations = 0;
+    double rmin = 0, lambda = 0, lambdaFac = 0, eps = 0, range = 0;
+    reinterpret_cast<JundraFunction>(entry("JUNDRA"))(
+        &maxit, &rmin, &lambda, &lambdaFac, &lambdaIterations, &eps, &simpsonIterations, &range,
+        controls.c_str(), static_cast<int32_t>(controls.size()), &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(maxit, 51);
+
+    const std::string settings = examples + "/fini.dat";
+    char dataExtension[3] = {' ', ' ', ' '};
+    char configExtension[3] = {' ', ' ', ' '};
+    int32_t colours[5] = {};
+    const int32_t colourCount = 5;
+    reinterpret_cast<NostelFunction>(entry("NOSTEL"))(
+        dataExtension, 3, configExtension, 3, colours, &colourCount, settings.c_str(),
+        static_cast<int32_t>(settings.size()), &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::string(dataExtension, 3), "dat");
+    EXPECT_EQ(colours[2], 0xFFFFFF);
+}
+
 }  // namespace

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace varnix::io {
@@ -19,40 +18,22 @@ namespace fs = std::filesystem;
 
 const fs::path kCfgData = fs::path(VARNIX_TEST_DATA) / "cfg";
 
+// A fresh folder, removed with everything in it.
 struct TempFolder {
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "varnix-cfg-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
+    std::string pattern = (fs::temp_directory_path() / "varnix-cfg-XXXXXX").string();
+    fs::path path = ::mkdtemp(pattern.data());
     ~TempFolder() { fs::remove_all(path); }
-    fs::path path;
 };
-
-// Every file and folder below `folder` with its bytes: equal snapshots mean nothing was
-// changed, added or left behind.
-std::map<std::string, std::string> snapshot(const fs::path& folder)
-{
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        std::ostringstream bytes;
-        if (entry.is_regular_file()) {
-            bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-        }
-        entries[entry.path().string()] = entry.is_directory() ? "<folder>" : bytes.str();
-    }
-    return entries;
-}
 
 // FENTAR's out-arguments, starting at values no file holds, so that a routine that writes
 // where it must not is caught by comparing with a fresh set.
-struct FentarOutputs {
+struct FentarOutputs : ConfigurationData {
     explicit FentarOutputs(std::size_t n)
-        : p(n, -1.5), linkState(n, -7), linkPartner(n, -7), linkValue(n, -1.5), linkKind(n, -7)
+        : ConfigurationData{-7, -7, -1.5, std::vector(n, -1.5), {-1.5, -1.5, -1.5},
+                            std::vector(n, -7), std::vector(n, -7), std::vector(n, -1.5),
+                            std::vector(n, -7)}
     {
     }
-    bool operator==(const FentarOutputs&) const = default;
-
     int32_t call(int32_t mode, const fs::path& file)
     {
         const std::string name = file.string();
@@ -63,31 +44,7 @@ struct FentarOutputs {
                static_cast<int32_t>(name.size()), &status);
         return status;
     }
-
-    int32_t nds = -7;
-    int32_t nbg = -7;
-    double hmuConfig = -1.5;
-    std::vector<double> p;
-    std::array<double, 3> a{-1.5, -1.5, -1.5};
-    std::vector<int32_t> linkState, linkPartner;
-    std::vector<double> linkValue;
-    std::vector<int32_t> linkKind;
 };
-
-// What the program does: NDS and NBG first, then everything into arrays sized from them.
-std::optional<ConfigurationData> readLikeTheProgram(const fs::path& file)
-{
-    FentarOutputs counts(1);
-    if (counts.call(0, file) != 0) {
-        return std::nullopt;
-    }
-    FentarOutputs all(static_cast<std::size_t>(5 * counts.nds));
-    if (all.call(1, file) != 0 || all.nds != counts.nds || all.nbg != counts.nbg) {
-        return std::nullopt;
-    }
-    return ConfigurationData{all.nds,       all.nbg,         all.hmuConfig, all.p,       all.a,
-                             all.linkState, all.linkPartner, all.linkValue, all.linkKind};
-}
 
 int32_t save(const ConfigurationData& c, const fs::path& file)
 {
@@ -103,16 +60,15 @@ int32_t save(const ConfigurationData& c, const fs::path& file)
 // Every field, reals as their bit patterns, one line per parameter: a mismatch names itself.
 std::string fingerprint(const ConfigurationData& c)
 {
-    const auto bits = [](double x) { return std::to_string(std::bit_cast<uint64_t>(x)) + " "; };
-    std::string text = std::to_string(c.nds) + " " + std::to_string(c.nbg) + " " + bits(c.hmuConfig)
-                     + bits(c.a[0]) + bits(c.a[1]) + bits(c.a[2]) + "\n";
+    const auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
+    std::ostringstream text;
+    text << c.nds << ' ' << c.nbg << ' ' << bits(c.hmuConfig) << ' ' << bits(c.a[0]) << ' '
+         << bits(c.a[1]) << ' ' << bits(c.a[2]) << '\n';
     for (std::size_t i = 0; i < c.p.size(); ++i) {
-        text += parameterName(static_cast<int32_t>(i), static_cast<int32_t>(c.p.size())) + " "
-              + bits(c.p[i]) + std::to_string(c.linkState[i]) + " "
-              + std::to_string(c.linkPartner[i]) + " " + bits(c.linkValue[i])
-              + std::to_string(c.linkKind[i]) + "\n";
+        text << "parameter " << i + 1 << ": " << bits(c.p[i]) << ' ' << c.linkState[i] << ' '
+             << c.linkPartner[i] << ' ' << bits(c.linkValue[i]) << ' ' << c.linkKind[i] << '\n';
     }
-    return text;
+    return text.str();
 }
 
 // Numbers that a fixed number of decimals would not bring back, then their neighbours.
@@ -144,175 +100,95 @@ ConfigurationData linkedConfiguration(int32_t nds, int32_t nbg)
     return c;
 }
 
-class ConfigurationRoundTrip : public ::testing::TestWithParam<std::pair<int32_t, int32_t>> {};
-
-TEST_P(ConfigurationRoundTrip, ReadsBackEveryFieldBitForBit)
-{
-    const TempFolder folder;
-    const auto [nds, nbg] = GetParam();
-    const ConfigurationData written = linkedConfiguration(nds, nbg);
-    ASSERT_EQ(save(written, folder.path / "model.cfg"), 0);
-    const auto read = readLikeTheProgram(folder.path / "model.cfg");
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(fingerprint(*read), fingerprint(written));
-}
-
-INSTANTIATE_TEST_SUITE_P(PeaksAndBackground, ConfigurationRoundTrip,
-                         ::testing::Values(std::pair{0, 0}, std::pair{0, 3}, std::pair{1, 1},
-                                           std::pair{3, 2}, std::pair{12, 3}),
-                         [](const auto& testCase) {
-                             return "Nds" + std::to_string(testCase.param.first) + "Nbg"
-                                  + std::to_string(testCase.param.second);
-                         });
-
-struct WellFormedCase {
-    const char* file;
-    ConfigurationData expected;  // what the file says, read by eye
+// A configuration file and what FENTAR must read from it, as the program reads: NDS and NBG
+// in mode 0, then everything into arrays sized from them. A call that must fail (no `counts`,
+// no `data`) must not write a value either.
+struct FileCase {
+    std::string name;  // a file of tests/data/cfg without ".cfg", or one GORSEL saves
+    std::optional<ConfigurationCounts> counts;  // where only later lines are damaged
+    std::optional<ConfigurationData> data;
+    bool saved = false;
+    void (*damage)(ConfigurationData&) = nullptr;  // a second save GORSEL must refuse
 };
 
-class WellFormedFile : public ::testing::TestWithParam<WellFormedCase> {};
+class ConfigurationFile : public ::testing::TestWithParam<FileCase> {};
 
-TEST_P(WellFormedFile, ReadsWhatTheFileSays)
+TEST_P(ConfigurationFile, ReadsWhatItSaysOrNothing)
 {
-    const auto read = readLikeTheProgram(kCfgData / GetParam().file);
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(fingerprint(*read), fingerprint(GetParam().expected));
+    const TempFolder folder;
+    const auto& [name, fileCounts, data, saved, damage] = GetParam();
+    const fs::path file = saved ? folder.path / "model.cfg" : kCfgData / (name + ".cfg");
+    if (saved) {
+        ASSERT_EQ(save(*data, file), 0);
+        if (damage != nullptr) {  // rather than leave a file FENTAR would not read back
+            ConfigurationData changed = *data;
+            damage(changed);
+            EXPECT_GT(save(changed, file), 0);
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);  // nothing left over
+    }
+    ASSERT_TRUE(fs::exists(file));
+    const auto counts = data ? ConfigurationCounts{data->nds, data->nbg} : fileCounts;
+    FentarOutputs first(1), expected(1);
+    expected.nds = counts ? counts->nds : expected.nds;
+    expected.nbg = counts ? counts->nbg : expected.nbg;
+    const int32_t status = first.call(0, file);
+    EXPECT_TRUE(counts ? status == 0 : status > 0) << "mode 0: " << status;
+    EXPECT_EQ(fingerprint(first), fingerprint(expected));
+    const auto n = static_cast<std::size_t>(counts ? 5 * counts->nds : 5);
+    FentarOutputs all(n);
+    const int32_t allStatus = all.call(1, file);
+    EXPECT_TRUE(data ? allStatus == 0 : allStatus > 0) << "mode 1: " << allStatus;
+    EXPECT_EQ(fingerprint(all), data ? fingerprint(*data) : fingerprint(FentarOutputs(n)));
+    if (data && n > 0) {  // arrays shorter than the file needs (it changed after mode 0)
+        FentarOutputs shorter(n - 1);
+        EXPECT_GT(shorter.call(1, file), 0);
+        EXPECT_EQ(fingerprint(shorter), fingerprint(FentarOutputs(n - 1)));
+    }
 }
 
-// lf.cfg line by line; its variants differ only in their bytes.
-const ConfigurationData kOnePeak = {1, 2, 1486.6, {284.5, 1200, 0.25, 0.05, 0.9}, {15, -0.125, 0},
-                                    {0, 0, 2, 0, 0}, {1, 2, 3, 4, 5}, {1, 1, 1, 1, 1},
-                                    {0, 0, 0, 0, 0}};
-
-INSTANTIATE_TEST_SUITE_P(
-    Corpus, WellFormedFile,
-    ::testing::Values(
-        WellFormedCase{"lf.cfg", kOnePeak}, WellFormedCase{"crlf.cfg", kOnePeak},
-        WellFormedCase{"no_final_newline.cfg", kOnePeak}, WellFormedCase{"utf8_bom.cfg", kOnePeak},
-        WellFormedCase{"comments_and_blanks.cfg", kOnePeak},
-        WellFormedCase{"nds_zero_nbg_three.cfg",
-                       {0, 3, 0, {}, {100, -2.5, 0.0078125}, {}, {}, {}, {}}},
-        WellFormedCase{"no_hmuconfig.cfg", {0, 1, 0, {}, {7, 0, 0}, {}, {}, {}, {}}},
+std::vector<FileCase> fileCases()
+{
+    const ConfigurationData onePeak = {1, 2, 1486.6, {284.5, 1200, 0.25, 0.05, 0.9},
+                                       {15, -0.125, 0}, {0, 0, 2, 0, 0}, {1, 2, 3, 4, 5},
+                                       {1, 1, 1, 1, 1}, {0, 0, 0, 0, 0}};
+    const ConfigurationData three = linkedConfiguration(3, 1);
+    std::vector<FileCase> cases = {
+        // Saved and read back bit for bit: no peaks (empty arrays), two-digit peak numbers, and
+        // files that survive a save GORSEL refuses.
+        {"SavedNoPeaks", {}, linkedConfiguration(0, 0), true},
+        {"SavedTwelvePeaks", {}, linkedConfiguration(12, 3), true},
+        {"RefusedCountNotFiveNds", {}, three, true, [](auto& c) { c.p.pop_back(); }},
+        {"RefusedPartnerBeyondModel", {}, three, true, [](auto& c) { c.linkPartner[3] = 16; }},
+        {"RefusedValueNotFinite", {}, three, true, [](auto& c) { c.linkValue[2] = std::nan(""); }},
+        {"no_hmuconfig", {}, ConfigurationData{0, 1, 0, {}, {7, 0, 0}, {}, {}, {}, {}}},
         // The program repairs a varied parameter with a foreign partner (Pos2 here); the
         // reader must neither refuse the file nor repair it behind the program's back.
-        WellFormedCase{"varied_with_foreign_partner.cfg",
-                       {2, 0, 1253.6, {84, 500, 0.2, 0, 0.7, 87.7, 250, 0.2, 0, 0.7}, {0, 0, 0},
-                        {0, 0, 0, 2, 0, 0, 1, 1, 2, 1}, {1, 2, 3, 4, 5, 1, 2, 3, 4, 5},
-                        {1, 1, 1, 1, 1, 3.7, 0.5, 1, 1, 1}, {0, 0, 0, 0, 0, 2, 1, 1, 1, 1}}}),
-    [](const auto& testCase) {
-        const std::string file = testCase.param.file;
-        return file.substr(0, file.find('.'));
-    });
-
-struct MalformedCase {
-    const char* file;
-    std::optional<ConfigurationCounts> counts;  // mode 0 reads them when only later lines fail
-};
-
-class MalformedFile : public ::testing::TestWithParam<MalformedCase> {};
-
-TEST_P(MalformedFile, FailsAndLeavesTheArgumentsAlone)
-{
-    const fs::path file = kCfgData / GetParam().file;
-    ASSERT_TRUE(fs::exists(file));
-    const auto expected = GetParam().counts;
-    FentarOutputs counts(1);
-    if (expected) {
-        ASSERT_EQ(counts.call(0, file), 0);
-        EXPECT_EQ(std::pair(counts.nds, counts.nbg), std::pair(expected->nds, expected->nbg));
-    } else {
-        EXPECT_GT(counts.call(0, file), 0);
-        EXPECT_EQ(counts, FentarOutputs(1));
+        {"varied_with_foreign_partner", {},
+         ConfigurationData{2, 0, 1253.6, {84, 500, 0.2, 0, 0.7, 87.7, 250, 0.2, 0, 0.7}, {0, 0, 0},
+                           {0, 0, 0, 2, 0, 0, 1, 1, 2, 1}, {1, 2, 3, 4, 5, 1, 2, 3, 4, 5},
+                           {1, 1, 1, 1, 1, 3.7, 0.5, 1, 1, 1}, {0, 0, 0, 0, 0, 2, 1, 1, 1, 1}}},
+        {"damaged_parameters", ConfigurationCounts{2, 1}, {}}};
+    for (const char* file : {"lf", "crlf", "no_final_newline", "utf8_bom", "comments_and_blanks"}) {
+        cases.push_back({file, {}, onePeak});
     }
-    // Mode 1 with arrays of the size mode 0 asked for, as the program would pass them.
-    const std::size_t n = expected ? static_cast<std::size_t>(5 * expected->nds) : 5;
-    FentarOutputs all(n);
-    EXPECT_GT(all.call(1, file), 0);
-    EXPECT_EQ(all, FentarOutputs(n));
-}
-
-constexpr ConfigurationCounts kBase{1, 2};
-
-INSTANTIATE_TEST_SUITE_P(
-    Corpus, MalformedFile,
-    ::testing::Values(
-        MalformedCase{"empty.cfg", {}}, MalformedCase{"comments_only.cfg", {}},
-        MalformedCase{"missing_version.cfg", {}}, MalformedCase{"newer_version.cfg", {}},
-        MalformedCase{"missing_nds.cfg", {}}, MalformedCase{"missing_nbg.cfg", {}},
-        MalformedCase{"duplicate_nds.cfg", {}}, MalformedCase{"nds_negative.cfg", {}},
-        MalformedCase{"nds_not_integer.cfg", {}}, MalformedCase{"nds_huge.cfg", {}},
-        MalformedCase{"nbg_four.cfg", {}}, MalformedCase{"missing_parameter.cfg", kBase},
-        MalformedCase{"duplicate_parameter.cfg", kBase},
-        MalformedCase{"peak_beyond_nds.cfg", kBase},
-        MalformedCase{"partner_out_of_range.cfg", kBase}, MalformedCase{"partner_zero.cfg", kBase},
-        MalformedCase{"state_three.cfg", kBase}, MalformedCase{"kind_three.cfg", kBase},
-        MalformedCase{"missing_background.cfg", kBase},
-        MalformedCase{"duplicate_background.cfg", kBase}, MalformedCase{"bad_number.cfg", kBase},
-        MalformedCase{"short_parameter_line.cfg", kBase}, MalformedCase{"extra_field.cfg", kBase},
-        MalformedCase{"unknown_keyword.cfg", kBase}, MalformedCase{"truncated.cfg", kBase},
-        MalformedCase{"damaged_parameters.cfg", ConfigurationCounts{2, 1}}),
-    [](const auto& testCase) {
-        const std::string file = testCase.param.file;
-        return file.substr(0, file.find('.'));
-    });
-
-// Arguments that contradict the file or each other: a status, never a write past an array.
-TEST(FentarArguments, AreCheckedBeforeAnythingIsWritten)
-{
-    const fs::path file = kCfgData / "lf.cfg";
-    for (const auto& [mode, n, target] :
-         {std::tuple{1, 4, file}, std::tuple{1, 10, file}, std::tuple{2, 5, file},
-          std::tuple{1, 5, kCfgData}, std::tuple{0, 1, kCfgData / "no_such_file.cfg"}}) {
-        FentarOutputs out(static_cast<std::size_t>(n));
-        EXPECT_GT(out.call(mode, target), 0) << mode << " " << n << " " << target;
-        EXPECT_EQ(out, FentarOutputs(static_cast<std::size_t>(n)));
+    for (const char* file : {"empty", "comments_only", "missing_version", "newer_version",
+                             "missing_nds", "missing_nbg", "duplicate_nds", "nds_negative",
+                             "nds_not_integer", "nds_huge", "nbg_four"}) {
+        cases.push_back({file, {}, {}});
     }
-    const int32_t mode = 1;
-    int32_t status = 0;
-    FENTAR(&mode, nullptr, nullptr, &mode, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-           nullptr, file.c_str(), static_cast<int32_t>(file.string().size()), &status);
-    EXPECT_GT(status, 0);
+    for (const char* file :
+         {"missing_parameter", "duplicate_parameter", "peak_beyond_nds", "partner_out_of_range",
+          "partner_zero", "state_three", "kind_three", "missing_background",
+          "duplicate_background", "bad_number", "not_finite_value", "short_parameter_line",
+          "extra_field", "unknown_keyword", "truncated"}) {
+        cases.push_back({file, ConfigurationCounts{1, 2}, {}});
+    }
+    return cases;
 }
 
-// Saves that cannot succeed. As root a read-only folder does not stop a write, so the failures
-// come from the path itself and from configurations GORSEL refuses rather than write a file
-// that FENTAR would not read back.
-struct FailedSaveCase {
-    const char* name;
-    const char* target;  // relative to a folder holding old.cfg and sub/marker
-    void (*damage)(ConfigurationData&);
-};
-
-class FailedSave : public ::testing::TestWithParam<FailedSaveCase> {};
-
-TEST_P(FailedSave, ReportsAndLeavesTheFolderAsItWas)
-{
-    const TempFolder folder;
-    ASSERT_EQ(save(linkedConfiguration(2, 1), folder.path / "old.cfg"), 0);
-    fs::create_directory(folder.path / "sub");
-    std::ofstream(folder.path / "sub" / "marker") << "kept";
-    const auto before = snapshot(folder.path);
-
-    ConfigurationData changed = linkedConfiguration(3, 1);
-    GetParam().damage(changed);
-    EXPECT_GT(save(changed, folder.path / GetParam().target), 0);
-    EXPECT_EQ(snapshot(folder.path), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Targets, FailedSave,
-    ::testing::Values(
-        FailedSaveCase{"TargetIsAFolder", "sub", [](ConfigurationData&) {}},
-        FailedSaveCase{"MissingFolder", "missing/new.cfg", [](ConfigurationData&) {}},
-        FailedSaveCase{"ParentIsAFile", "old.cfg/new.cfg", [](ConfigurationData&) {}},
-        FailedSaveCase{"BackgroundOfFour", "old.cfg", [](ConfigurationData& c) { c.nbg = 4; }},
-        FailedSaveCase{"CountNotFiveNds", "old.cfg", [](ConfigurationData& c) { c.p.pop_back(); }},
-        FailedSaveCase{"PartnerBeyondModel", "old.cfg",
-                       [](ConfigurationData& c) { c.linkPartner[3] = 16; }},
-        FailedSaveCase{"KindThree", "old.cfg", [](ConfigurationData& c) { c.linkKind[7] = 3; }},
-        FailedSaveCase{"ValueNotFinite", "old.cfg",
-                       [](ConfigurationData& c) { c.linkValue[2] = std::nan(""); }}),
-    [](const auto& testCase) { return std::string(testCase.param.name); });
+INSTANTIATE_TEST_SUITE_P(SavedAndHandEdited, ConfigurationFile, ::testing::ValuesIn(fileCases()),
+                         [](const auto& testCase) { return testCase.param.name; });
 
 }  // namespace
 }  // namespace varnix::io

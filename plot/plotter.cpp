@@ -3,7 +3,7 @@
 
 #include "plotter.h"
 
-#include "atomic_write.h"
+#include "atomic_file.h"
 #include "plot_page_geometry.h"
 #include "ps_text.h"
 
@@ -323,7 +323,7 @@ void Plotter::DISFIN()
         return;
     }
     m_finished = true;
-    m_written = writeFileAtomically(m_fileName, document(), m_replaceExisting);
+    m_written = io::writeFileAtomically(m_fileName, document(), m_replaceExisting) == io::kWriteOk;
     if (!m_written && m_messages) {
         std::fprintf(stderr, "KELMAR: the page could not be written to \"%s\"\n",
                      m_fileName.c_str());

@@ -39,9 +39,23 @@ mode_t permissionsFor(const std::string& path)
     return 0666 & ~mask;
 }
 
+// Moves the finished file onto the target; without replacing, link() refuses an existing one.
+bool moveIntoPlace(const std::string& from, const std::string& to, bool replaceExisting)
+{
+    if (replaceExisting) {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
 }  // namespace
 
-WriteStatus writeFileAtomically(const std::string& path, std::string_view content)
+WriteStatus writeFileAtomically(const std::string& path, std::string_view content,
+                                bool replaceExisting)
 {
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -58,7 +72,7 @@ WriteStatus writeFileAtomically(const std::string& path, std::string_view conten
         ::unlink(temporary.c_str());
         return kWriteFailed;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!moveIntoPlace(temporary, path, replaceExisting)) {
         ::unlink(temporary.c_str());
         return kWriteCannotReplace;
     }

@@ -16,6 +16,9 @@ enum WriteStatus : int32_t {
     kWriteCannotReplace = 3  // the target cannot be replaced (a folder, say)
 };
 
-WriteStatus writeFileAtomically(const std::string& path, std::string_view content);
+// With replaceExisting false an existing target is kept and the write fails with
+// kWriteCannotReplace.
+WriteStatus writeFileAtomically(const std::string& path, std::string_view content,
+                                bool replaceExisting = true);
 
 }  // namespace varnix::io

@@ -1,0 +1,45 @@
+// The one way application code talks to the user outside its own windows: message boxes,
+// Yes/No and OK/Cancel questions, the input box and the open and save dialogs. The program
+// implements it with Qt's standard dialogs; the tests with ScriptedDialogs, which records
+// what was shown and answers from a script. Texts are passed exactly as the user sees them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnix::app {
+
+// What an open or save dialog is asked with. The filter is in the form the file dialogs
+// understand ("Data Files (*.dat);;All Files (*)"); the default name is proposed in the
+// name box.
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;
+    std::string defaultName;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual void message(std::string_view text) = 0;
+    // true for Yes; No and closing the box count as No.
+    virtual bool askYesNo(std::string_view question) = 0;
+    // true for OK; Cancel and closing the box count as Cancel.
+    virtual bool askOkCancel(std::string_view question) = 0;
+    // The text typed, possibly empty; nullopt on Cancel, so that callers can tell "no answer"
+    // from "an empty answer".
+    virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                                std::string_view defaultText) = 0;
+    // The full name chosen; nullopt on Cancel.
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+
+protected:
+    Dialogs() = default;
+    Dialogs(const Dialogs&) = default;
+    Dialogs& operator=(const Dialogs&) = default;
+};
+
+}  // namespace varnix::app

@@ -1,0 +1,64 @@
+// The one place that loads shared libraries. Each library lib<name>.so is loaded on its first
+// use, looked for first in the folder of the running program and then along the standard
+// search path, so that a build tree and an installed tree both run without setting any path.
+// Its entry is the symbol named after it in upper case (libtessor.so exports TESSOR).
+//
+// Handles are kept for the program's life and never closed: a routine pointer handed out
+// once stays valid however long its caller keeps it. Not thread-safe; the program loads from
+// its user-interface thread only.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace varnix::app {
+
+// A library that cannot be loaded, or that lacks its entry. Each command turns it into its own
+// "not found" message; library() names the library as the program calls it ("tessor").
+class LibraryMissing : public std::runtime_error {
+public:
+    LibraryMissing(std::string library, const std::string& reason);
+    const std::string& library() const { return m_library; }
+
+private:
+    std::string m_library;
+};
+
+class LibraryLoader {
+public:
+    // Looks first in the folder of the running program.
+    LibraryLoader();
+    // Looks first in the given folder and then, if asked, along the standard search path. Tests
+    // use it to make a library missing without touching the build.
+    explicit LibraryLoader(std::filesystem::path firstFolder, bool searchStandardPath = true);
+
+    // The entry of library `name` (lower case, without "lib" and ".so"), as a function pointer
+    // of type F. Throws LibraryMissing.
+    template <class F>
+    F routine(std::string_view name)
+    {
+        static_assert(std::is_pointer_v<F> && std::is_function_v<std::remove_pointer_t<F>>,
+                      "a routine is fetched as a function pointer");
+        // POSIX guarantees that a dlsym result converts to a function pointer.
+        return reinterpret_cast<F>(entry(name));
+    }
+
+    // The untyped entry behind routine(); throws LibraryMissing.
+    void* entry(std::string_view name);
+
+private:
+    void* handle(const std::string& name);
+
+    std::filesystem::path m_firstFolder;
+    bool m_searchStandardPath = true;
+    std::map<std::string, void*, std::less<>> m_handles;
+};
+
+// "tessor" -> "TESSOR": the entry every library exports.
+std::string entryName(std::string_view library);
+
+}  // namespace varnix::app

@@ -1,0 +1,128 @@
+#include "core/scripted_dialogs.h"
+
+#include <utility>
+
+namespace varnix::app {
+
+std::string_view dialogKindName(DialogKind kind)
+{
+    switch (kind) {
+    case DialogKind::Message: return "message";
+    case DialogKind::YesNo: return "Yes/No question";
+    case DialogKind::OkCancel: return "OK/Cancel question";
+    case DialogKind::Input: return "input box";
+    case DialogKind::OpenFile: return "open dialog";
+    case DialogKind::SaveFile: return "save dialog";
+    }
+    return "dialog";
+}
+
+ScriptedDialogs& ScriptedDialogs::answerYesNo(bool yes)
+{
+    queue(DialogKind::YesNo, yes, std::nullopt);
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerOkCancel(bool ok)
+{
+    queue(DialogKind::OkCancel, ok, std::nullopt);
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerInput(std::optional<std::string> text)
+{
+    const bool accepted = text.has_value();
+    queue(DialogKind::Input, accepted, std::move(text));
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerOpenFile(std::optional<std::string> name)
+{
+    const bool accepted = name.has_value();
+    queue(DialogKind::OpenFile, accepted, std::move(name));
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerSaveFile(std::optional<std::string> name)
+{
+    const bool accepted = name.has_value();
+    queue(DialogKind::SaveFile, accepted, std::move(name));
+    return *this;
+}
+
+void ScriptedDialogs::queue(DialogKind kind, bool accepted, std::optional<std::string> text)
+{
+    m_script.push_back(Answer{kind, accepted, std::move(text)});
+}
+
+// The question is recorded before it is checked, so that a failing test's record shows the
+// question nobody expected.
+ScriptedDialogs::Answer ScriptedDialogs::take(DialogRecord record)
+{
+    const DialogKind kind = record.kind;
+    std::string asked(dialogKindName(kind));
+    asked.append(" \"").append(record.text).append("\"");
+    m_records.push_back(std::move(record));
+    if (m_script.empty()) {
+        throw UnexpectedDialog("unexpected " + asked + ": the script has no answer left");
+    }
+    if (m_script.front().kind != kind) {
+        std::string what("unexpected ");
+        what.append(asked).append(": the script's next answer is for a ");
+        what.append(dialogKindName(m_script.front().kind));
+        throw UnexpectedDialog(what);
+    }
+    Answer answer = std::move(m_script.front());
+    m_script.pop_front();
+    return answer;
+}
+
+void ScriptedDialogs::message(std::string_view text)
+{
+    m_records.push_back(DialogRecord{DialogKind::Message, std::string(text), {}, {}, {}});
+}
+
+bool ScriptedDialogs::askYesNo(std::string_view question)
+{
+    return take(DialogRecord{DialogKind::YesNo, std::string(question), {}, {}, {}}).accepted;
+}
+
+bool ScriptedDialogs::askOkCancel(std::string_view question)
+{
+    return take(DialogRecord{DialogKind::OkCancel, std::string(question), {}, {}, {}}).accepted;
+}
+
+std::optional<std::string> ScriptedDialogs::inputBox(std::string_view prompt,
+                                                     std::string_view title,
+                                                     std::string_view defaultText)
+{
+    return take(DialogRecord{DialogKind::Input, std::string(prompt), std::string(title), {},
+                             std::string(defaultText)})
+        .text;
+}
+
+std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogRequest& request)
+{
+    return take(DialogRecord{DialogKind::OpenFile, request.title, request.title, request.filter,
+                             request.defaultName})
+        .text;
+}
+
+std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogRequest& request)
+{
+    return take(DialogRecord{DialogKind::SaveFile, request.title, request.title, request.filter,
+                             request.defaultName})
+        .text;
+}
+
+std::vector<std::string> ScriptedDialogs::texts() const
+{
+    std::vector<std::string> result;
+    result.reserve(m_records.size());
+    for (const DialogRecord& record : m_records) {
+        result.push_back(record.text);
+    }
+    return result;
+}
+
+}  // namespace varnix::app

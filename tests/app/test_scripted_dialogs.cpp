@@ -1,0 +1,100 @@
+// The scripted dialogs every window test answers through: a wrong script must fail the test,
+// never fall back to a default answer.
+#include "core/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varnix::app {
+namespace {
+
+TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
+{
+    ScriptedDialogs dialogs;
+    dialogs.answerYesNo(true)
+        .answerOkCancel(false)
+        .answerInput("")
+        .answerInput(std::nullopt)
+        .answerOpenFile("/data/a.dat")
+        .answerSaveFile(std::nullopt);
+
+    dialogs.message("  first");
+    EXPECT_TRUE(dialogs.askYesNo("Continue?"));
+    EXPECT_FALSE(dialogs.askOkCancel("Delete?"));
+    dialogs.message("second");
+    // An empty answer and Cancel must stay distinguishable.
+    EXPECT_EQ(dialogs.inputBox("Photon energy", "Input", "1486.6"),
+              std::optional<std::string>(""));
+    EXPECT_EQ(dialogs.inputBox("Again", "Input", ""), std::nullopt);
+    EXPECT_EQ(dialogs.openFileName({"Open Data", "Data (*.dat)", "last.dat"}),
+              std::optional<std::string>("/data/a.dat"));
+    EXPECT_EQ(dialogs.saveFileName({"Save As", "All (*)", "x.cfg"}), std::nullopt);
+
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"  first", "Continue?", "Delete?", "second",
+                                        "Photon energy", "Again", "Open Data", "Save As"}));
+    const std::vector<DialogRecord>& records = dialogs.records();
+    ASSERT_EQ(records.size(), 8U);
+    EXPECT_EQ(records[4],
+              (DialogRecord{DialogKind::Input, "Photon energy", "Input", "", "1486.6"}));
+    EXPECT_EQ(records[6],
+              (DialogRecord{DialogKind::OpenFile, "Open Data", "Open Data", "Data (*.dat)",
+                            "last.dat"}));
+    EXPECT_EQ(records[7].kind, DialogKind::SaveFile);
+    EXPECT_EQ(dialogs.unusedAnswers(), 0U);
+}
+
+TEST(ScriptedDialogs, MessagesNeedNoAnswer)
+{
+    ScriptedDialogs dialogs;
+    dialogs.answerYesNo(false);
+    dialogs.message("one");
+    dialogs.message("two");
+    EXPECT_FALSE(dialogs.askYesNo("three"));
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+struct UnexpectedCase {
+    const char* name;
+    std::function<void(ScriptedDialogs&)> script;
+    std::function<void(Dialogs&)> ask;
+    std::size_t answersLeft;
+};
+
+class UnexpectedQuestion : public ::testing::TestWithParam<UnexpectedCase> {};
+
+TEST_P(UnexpectedQuestion, FailsLoudlyAndKeepsTheScript)
+{
+    ScriptedDialogs dialogs;
+    GetParam().script(dialogs);
+    EXPECT_THROW(GetParam().ask(dialogs), UnexpectedDialog);
+    // The question is on record for the failure report, and no answer was spent on it.
+    ASSERT_EQ(dialogs.records().size(), 1U);
+    EXPECT_EQ(dialogs.records().front().text, "Q");
+    EXPECT_EQ(dialogs.unusedAnswers(), GetParam().answersLeft);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScriptedDialogs, UnexpectedQuestion,
+    ::testing::Values(
+        UnexpectedCase{"YesNoWithEmptyScript", [](ScriptedDialogs&) {},
+                       [](Dialogs& d) { d.askYesNo("Q"); }, 0},
+        UnexpectedCase{"OkCancelAnsweredAsYesNo", [](ScriptedDialogs& s) { s.answerYesNo(true); },
+                       [](Dialogs& d) { d.askOkCancel("Q"); }, 1},
+        UnexpectedCase{"YesNoAnsweredAsInput", [](ScriptedDialogs& s) { s.answerInput("1"); },
+                       [](Dialogs& d) { d.askYesNo("Q"); }, 1},
+        UnexpectedCase{"SaveAnsweredAsOpen",
+                       [](ScriptedDialogs& s) { s.answerOpenFile("a.dat"); },
+                       [](Dialogs& d) { d.saveFileName({"Q", "", ""}); }, 1},
+        UnexpectedCase{"InputWithEmptyScript", [](ScriptedDialogs&) {},
+                       [](Dialogs& d) { d.inputBox("Q", "", ""); }, 0},
+        UnexpectedCase{"OpenAnsweredAsOkCancel",
+                       [](ScriptedDialogs& s) { s.answerOkCancel(true); },
+                       [](Dialogs& d) { d.openFileName({"Q", "", ""}); }, 1}),
+    [](const ::testing::TestParamInfo<UnexpectedCase>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace varnix::app

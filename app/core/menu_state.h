@@ -1,0 +1,72 @@
+// The main window's menu state as plain data: which entries are enabled and which carry a
+// check mark. `Enable` computes it from the flags; the main window only applies it to its
+// actions, and the tests check the struct.
+#pragma once
+
+#include "core/dialogs.h"
+#include "core/module1.h"
+
+#include <optional>
+#include <string>
+
+namespace varnix::app {
+
+struct MenuEntry {
+    bool enabled = true;
+    bool checked = false;
+
+    bool operator==(const MenuEntry&) const = default;
+};
+
+struct MenuState {
+    // File
+    MenuEntry newConfiguration;
+    MenuEntry openAllFiles;
+    MenuEntry openData;
+    MenuEntry openConfiguration;
+    MenuEntry saveConfiguration{false, false};
+    MenuEntry saveFitParameters{false, false};
+    MenuEntry saveAsData;
+    MenuEntry saveAsConfiguration;
+    MenuEntry saveAsCalculatedSpectra;
+    MenuEntry saveAsCalculatedSpectraAndData;
+    // Edit
+    MenuEntry edit{false, false};
+    MenuEntry editConfigurationData;
+    MenuEntry editFitParameters;
+    MenuEntry editHeader;
+    MenuEntry editEnergies;
+    MenuEntry energiesExperimentalScale;
+    MenuEntry energiesPeakPositions;
+    MenuEntry energiesBoth;
+    // Plot, commands, Write
+    MenuEntry plot{false, false};
+    MenuEntry calculateSpectrum{false, false};
+    MenuEntry startFit{false, false};
+    MenuEntry write{false, false};
+    MenuEntry writeGraph;
+    MenuEntry writeConfigurationParameters;
+    MenuEntry writeResults;
+    MenuEntry writeCorrelations;
+    MenuEntry breakFit{false, false};
+    MenuEntry exit;
+    MenuEntry help;
+    MenuEntry customize;
+
+    bool operator==(const MenuState&) const = default;
+};
+
+inline constexpr std::string_view kInputDataReadStatus =
+    "  Input data read - waiting for user action";
+
+// Enable: updates the menu state from the flags after a file is opened, after New and when the
+// peak setup window opens. Entries the rule does not mention keep their state. Returns the
+// status line to show, when the rule sets one.
+std::optional<std::string> Enable(const Module1& module, MenuState& menu);
+
+// The exit checks, in their fixed order: each unsaved record first enables the entry that
+// would save it, then asks whether to exit anyway. No stops the checks and sets
+// exitCancelled; true when the program may end.
+bool runExitChecks(Module1& module, Dialogs& dialogs, MenuState& menu);
+
+}  // namespace varnix::app

@@ -1,0 +1,111 @@
+// The menu-state rule and the exit checks: what a user sees enabled after each step of a
+// session, and that no unsaved record is lost without its question.
+#include "core/menu_state.h"
+#include "core/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace varnix::app {
+namespace {
+
+TEST(Enable, DataWithoutConfigurationCannotCalculate)
+{
+    Module1 m;
+    m.fitParametersLoaded = true;
+    m.dataLoaded = true;
+    MenuState menu;
+    EXPECT_FALSE(Enable(m, menu).has_value());
+    EXPECT_FALSE(menu.calculateSpectrum.enabled);
+    EXPECT_FALSE(menu.startFit.enabled);
+    EXPECT_TRUE(menu.plot.enabled);
+    EXPECT_TRUE(menu.openData.checked);
+    EXPECT_FALSE(menu.editHeader.enabled);  // the spectrum has no header lines
+    EXPECT_TRUE(menu.editEnergies.enabled);
+    EXPECT_TRUE(menu.energiesExperimentalScale.enabled);
+    EXPECT_FALSE(menu.write.enabled);
+    EXPECT_FALSE(menu.writeGraph.enabled);
+}
+
+TEST(Enable, DataAndConfigurationOpenTheCommands)
+{
+    Module1 m;
+    m.fitParametersLoaded = true;
+    m.dataLoaded = true;
+    m.configLoaded = true;
+    m.spectrum.nh = 2;
+    MenuState menu;
+    EXPECT_EQ(Enable(m, menu), std::string(kInputDataReadStatus));
+    EXPECT_TRUE(menu.calculateSpectrum.enabled);
+    EXPECT_TRUE(menu.startFit.enabled);
+    EXPECT_TRUE(menu.openAllFiles.checked);
+    EXPECT_TRUE(menu.openConfiguration.checked);
+    EXPECT_TRUE(menu.editHeader.enabled);
+    EXPECT_TRUE(menu.write.enabled);
+    EXPECT_TRUE(menu.writeConfigurationParameters.enabled);
+    EXPECT_FALSE(menu.writeResults.enabled);  // nothing calculated yet
+    EXPECT_TRUE(menu.energiesBoth.enabled);
+
+    // A calculation opens the output entries; the rule never takes Write away again.
+    m.calculationDone = true;
+    Enable(m, menu);
+    EXPECT_TRUE(menu.writeGraph.enabled);
+    EXPECT_TRUE(menu.saveAsCalculatedSpectraAndData.enabled);
+    m.configLoaded = false;
+    Enable(m, menu);
+    EXPECT_TRUE(menu.write.enabled);
+    EXPECT_FALSE(menu.writeConfigurationParameters.enabled);
+    EXPECT_FALSE(menu.calculateSpectrum.enabled);
+}
+
+// Every record unsaved: the four questions come in their fixed order; No to the second stops
+// the checks with Save > Fit Parameters enabled and the program running.
+TEST(ExitChecks, AskInOrderAndStopAtNo)
+{
+    Module1 m;
+    m.configSaved = false;
+    m.fitParametersSaved = false;
+    m.dataSaved = false;
+    m.calculationSaved = false;
+    MenuState menu;
+    ScriptedDialogs dialogs;
+    dialogs.answerYesNo(true).answerYesNo(false);
+    EXPECT_FALSE(runExitChecks(m, dialogs, menu));
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{
+                                   "Config Data Not Saved - Continue Exit Anyway?",
+                                   "Fit Parameter Data Not Saved - Continue Exit Anyway?"}));
+    EXPECT_TRUE(m.exitCancelled);
+    EXPECT_TRUE(menu.saveConfiguration.enabled);
+    EXPECT_TRUE(menu.saveFitParameters.enabled);
+
+    ScriptedDialogs all;
+    all.answerYesNo(true).answerYesNo(true).answerYesNo(true).answerYesNo(true);
+    EXPECT_TRUE(runExitChecks(m, all, menu));
+    EXPECT_EQ(all.records().size(), 4U);
+    EXPECT_EQ(all.texts().back(), "Calculated Spectra Not Saved - Continue Exit Anyway?");
+    EXPECT_FALSE(m.exitCancelled);
+    EXPECT_TRUE(menu.saveAsData.enabled);
+    EXPECT_TRUE(menu.saveAsCalculatedSpectra.enabled);
+}
+
+TEST(ExitChecks, NewConfigurationIsSavedThroughSaveAs)
+{
+    Module1 m;
+    m.configSaved = false;
+    m.configIsNew = true;
+    MenuState menu;
+    menu.saveAsConfiguration.enabled = false;
+    ScriptedDialogs dialogs;
+    dialogs.answerYesNo(false);
+    EXPECT_FALSE(runExitChecks(m, dialogs, menu));
+    EXPECT_TRUE(menu.saveAsConfiguration.enabled);
+    EXPECT_FALSE(menu.saveConfiguration.enabled);
+
+    // Nothing unsaved: no question at all.
+    Module1 clean;
+    ScriptedDialogs none;
+    EXPECT_TRUE(runExitChecks(clean, none, menu));
+    EXPECT_TRUE(none.records().empty());
+}
+
+}  // namespace
+}  // namespace varnix::app

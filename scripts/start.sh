@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Varnix and runs it on the bundled example spectrum.
-# Until the main window exists, "running" means the engine benchmark, which fits the example
-# spectrum (examples/synthetic_c1s.dat) from clearly wrong start values.
+# Installs what is missing, builds Varnix and starts it in a working folder, work/ in the
+# repository root, seeded from examples/: the synthetic spectrum and its configuration, the real
+# Au 4f spectrum, the fit controls, the settings and a last_data.dat naming the synthetic
+# spectrum, so that File > Open proposes it at once. Files already in work/ are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build
-./build/bin/varnix-bench --np 601 --repeat 1 --fit-repeat 1
+
+mkdir -p work
+for f in synthetic_c1s.dat synthetic_c1s.cfg lmfitxps_clean_Au_4f.csv FitFile.dat fini.dat; do
+    [[ -e "work/$f" ]] || cp "examples/$f" "work/$f"
+done
+[[ -e work/last_data.dat ]] || printf '"%s"\n' "$root/work/synthetic_c1s.dat" > work/last_data.dat
+
+cd work
+exec "$root/build/bin/varnix" "$@"

@@ -1,0 +1,31 @@
+// Choosing the data file for File > Open > Data: the request the open dialog is shown with
+// (its filter and proposed name) and the memory of the last data file, "last_data.dat" in the
+// start directory. Free of widgets, so that the rules are tested without a display.
+#pragma once
+
+#include "core/dialogs.h"
+#include "core/module1.h"
+
+#include <optional>
+#include <string>
+
+namespace varnix::app {
+
+inline constexpr std::string_view kLastDataFile = "last_data.dat";
+
+// The name to propose: with a configuration loaded, its folder and base name with the data
+// extension; otherwise the name kept in "last_data.dat" while that file exists; otherwise none.
+std::optional<std::string> proposedDataName(const Module1& module);
+
+// The open dialog's request: the user's data files first, then all files. Without a proposed
+// name the dialog starts in the start directory.
+FileDialogRequest dataFileRequest(const Module1& module);
+
+// The name kept in "last_data.dat" in the start directory, unquoted; none without the file.
+std::optional<std::string> lastDataName(const std::string& startDirectory);
+
+// Keeps the chosen name in "last_data.dat" as one quoted string. false when it cannot be
+// written; the open goes on regardless, only the next proposal is lost.
+bool rememberDataName(const std::string& startDirectory, const std::string& fullName);
+
+}  // namespace varnix::app

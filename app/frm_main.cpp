@@ -1,0 +1,332 @@
+#include "frm_main.h"
+
+#include "core/data_commands.h"
+#include "data_file_choice.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace varnix::app {
+
+namespace {
+
+constexpr std::array<const char*, kStatusPanels> kPanelCaptions = {
+    "After Iteration :", "R:", "deltaR:", "Data File :", "Config. File :", "Photon Energy : "};
+constexpr int kDataFilePanel = 3;
+constexpr int kPhotonEnergyPanel = 5;
+
+// The window's place and size in units of 1/1024 of the screen's width and 1/768 of its height.
+constexpr int kLeft = 50;
+constexpr int kTop = 80;
+constexpr int kWidth = 950;
+constexpr int kHeight = 630;
+constexpr double kStatusLabelShare = 0.075;
+constexpr double kStatusTextShare = 0.9;
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+}  // namespace
+
+frmMain::frmMain(Module1& module, Dialogs& dialogs, LibraryLoader& loader, InstanceLock& lock,
+                 QWidget* parent)
+    : QMainWindow(parent), m_module(module), m_dialogs(dialogs), m_loader(loader), m_lock(lock)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kMainCaption));
+    createMenus();
+    createStatusLine();
+    createStatusBar();
+    applyMenuState();
+}
+
+bool frmMain::Form_Load(const std::string& startDirectory)
+{
+    StartUpOutcome outcome = startUp(m_module, m_dialogs, m_loader, m_lock, startDirectory);
+    if (!outcome.proceed) {
+        return false;
+    }
+    m_menu = outcome.menu;
+    applyMenuState();
+    setStatusText(outcome.statusLine);
+    placeWindow();
+    return true;
+}
+
+QString frmMain::statusText() const
+{
+    return m_txtStatus->text();
+}
+
+// ---- menus ------------------------------------------------------------------------------
+
+void frmMain::createMenus()
+{
+    createFileMenu();
+    createEditMenu();
+    createCommandMenus();
+}
+
+void frmMain::createFileMenu()
+{
+    QMenu* file = addSubmenu(nullptr, "File", "mnuFile");
+    QMenu* fileNew = addSubmenu(file, "New", "mnuNew");
+    addEntry(fileNew, "Configuration", "mnuNewItem_0", &MenuState::newConfiguration);
+
+    QMenu* open = addSubmenu(file, "Open", "mnuOpen");
+    addEntry(open, "All Files", "mnuOpenItem_0", &MenuState::openAllFiles);
+    QAction* openDataEntry = addEntry(open, "Data", "mnuOpenItem_1", &MenuState::openData, true);
+    connect(openDataEntry, &QAction::triggered, this, [this] { mnuOpenItem_Click(1); });
+    addEntry(open, "Configuration", "mnuOpenItem_2", &MenuState::openConfiguration);
+
+    QMenu* save = addSubmenu(file, "Save ...", "mnuSave");
+    addEntry(save, "Configuration", "mnuSaveItem_0", &MenuState::saveConfiguration);
+    addEntry(save, "Fit Parameters", "mnuSaveItem_1", &MenuState::saveFitParameters);
+
+    QMenu* saveAs = addSubmenu(file, "Save As ...", "mnuSaveAs");
+    addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData);
+    addEntry(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration);
+    addEntry(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra);
+    addEntry(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
+             &MenuState::saveAsCalculatedSpectraAndData);
+}
+
+void frmMain::createEditMenu()
+{
+    QMenu* edit = addSubmenu(nullptr, "Edit", "mnuEdit", &MenuState::edit);
+    addEntry(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData);
+    QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
+    addEntry(fit, "Simple", "mnuFitParItem_0");
+    addEntry(fit, "Advanced", "mnuFitParItem_1");
+    addEntry(edit, "Header", "mnuEditHeader", &MenuState::editHeader);
+    QMenu* energies = addSubmenu(edit, "Energies", "mnuEnergies", &MenuState::editEnergies);
+    addEntry(energies, "Energy Scale of Experimental Data", "mnuEnergyItem_0",
+             &MenuState::energiesExperimentalScale);
+    addEntry(energies, "Peak Energy Positions in Configuration Data", "mnuEnergyItem_1",
+             &MenuState::energiesPeakPositions);
+    addEntry(energies, "Energy Scale and Peak Positions by same amount", "mnuEnergyItem_2",
+             &MenuState::energiesBoth);
+}
+
+void frmMain::createCommandMenus()
+{
+    QMenu* plot = addSubmenu(nullptr, "Plot", "mnuPlot", &MenuState::plot);
+    const std::array<const char*, 5> plots = {
+        "Experimental Spectrum", "Experimental and Calculated Spectra",
+        "Exp and Calc Spectra + Residuals x1", "Exp and Calc Spectra + Residuals x5",
+        "Exp and Calc Spectra + Residuals x10"};
+    for (std::size_t i = 0; i < plots.size(); ++i) {
+        addEntry(plot, plots[i], qPrintable(indexed("mnuPlotItem", static_cast<int>(i))));
+    }
+    addBarEntry("Calculate Spectrum", "mnuCalculate", &MenuState::calculateSpectrum, false);
+    addBarEntry("Start Fit", "mnuFit", &MenuState::startFit, false);
+
+    QMenu* write = addSubmenu(nullptr, "Write", "mnuWrite", &MenuState::write);
+    addEntry(write, "Graph (to PostScript file)", "mnuPrintItem_0", &MenuState::writeGraph);
+    addEntry(write, "Configuration Parameters", "mnuPrintItem_1",
+             &MenuState::writeConfigurationParameters);
+    addEntry(write, "Results", "mnuPrintItem_2", &MenuState::writeResults);
+    addEntry(write, "Correlations", "mnuPrintItem_3", &MenuState::writeCorrelations);
+
+    addBarEntry("Break", "mnuBreak", &MenuState::breakFit, false);
+    QAction* exit = addBarEntry("Exit", "mnuExit", &MenuState::exit, true);
+    connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+
+    QMenu* help = addSubmenu(nullptr, "Help", "mnuHelp", &MenuState::help);
+    addEntry(help, "Help Topics", "mnuHelpItem_0");
+    addEntry(help, "About Varnix", "mnuHelpItem_1");
+    QMenu* customize = addSubmenu(nullptr, "Customize", "mnuCustomize", &MenuState::customize);
+    addEntry(customize, "Colours", "mnuCustomizeItem_0");
+    addEntry(customize, "File Extensions", "mnuCustomizeItem_1");
+}
+
+QAction* frmMain::addEntry(QMenu* menu, const char* caption, const char* name,
+                           MenuEntry MenuState::*entry, bool available)
+{
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    bind(action, entry, available);
+    return action;
+}
+
+// A submenu is a container: it follows the menu state, while its entries decide for themselves.
+QMenu* frmMain::addSubmenu(QMenu* menu, const char* caption, const char* name,
+                           MenuEntry MenuState::*entry)
+{
+    const QString text = QString::fromLatin1(caption);
+    QMenu* submenu = menu != nullptr ? menu->addMenu(text) : menuBar()->addMenu(text);
+    submenu->setObjectName(QString::fromLatin1(name));
+    submenu->menuAction()->setObjectName(QString::fromLatin1(name));
+    bind(submenu->menuAction(), entry, true);
+    return submenu;
+}
+
+QAction* frmMain::addBarEntry(const char* caption, const char* name, MenuEntry MenuState::*entry,
+                              bool available)
+{
+    QAction* action = menuBar()->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    bind(action, entry, available);
+    return action;
+}
+
+void frmMain::bind(QAction* action, MenuEntry MenuState::*entry, bool available)
+{
+    if (entry == nullptr) {
+        action->setEnabled(available);
+        return;
+    }
+    m_bindings.push_back({entry, action, available});
+}
+
+void frmMain::applyMenuState()
+{
+    for (const Binding& b : m_bindings) {
+        const MenuEntry& entry = m_menu.*(b.entry);
+        b.action->setEnabled(entry.enabled && b.available);
+        b.action->setCheckable(entry.checked);
+        b.action->setChecked(entry.checked);
+    }
+}
+
+// ---- status line and status bar ---------------------------------------------------------
+
+void frmMain::createStatusLine()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_mdi = new QMdiArea(central);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    layout->addWidget(m_mdi, 1);
+
+    auto* line = new QHBoxLayout();
+    m_lblStatus = new QLabel(QStringLiteral("Status"), central);
+    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    m_txtStatus = new QLineEdit(central);
+    m_txtStatus->setObjectName(QStringLiteral("txtStatus"));
+    m_txtStatus->setReadOnly(true);
+    line->addWidget(m_lblStatus);
+    line->addWidget(m_txtStatus);
+    line->addStretch(1);
+    layout->addLayout(line);
+    setCentralWidget(central);
+}
+
+void frmMain::createStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* panel = new QLabel(
+            QString::fromLatin1(kPanelCaptions.at(static_cast<std::size_t>(i))), statusBar());
+        panel->setObjectName(indexed("pnlStatus", i));
+        statusBar()->addWidget(panel, 1);
+        m_panels.at(static_cast<std::size_t>(i)) = panel;
+    }
+}
+
+void frmMain::setStatusText(const std::string& text)
+{
+    m_txtStatus->setText(QString::fromStdString(text));
+}
+
+void frmMain::placeWindow()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen != nullptr ? screen->size() : QSize(1024, 768);
+    // Integer units as the layout always had; at least 1, so a small screen still shows it.
+    const int scaleX = std::max(1, size.width() / 1024);
+    const int scaleY = std::max(1, size.height() / 768);
+    setGeometry(kLeft * scaleX, kTop * scaleY, kWidth * scaleX, kHeight * scaleY);
+    NewSize();
+}
+
+void frmMain::NewSize()
+{
+    m_module.innerWidth = m_mdi->width();
+    m_module.innerHeight = m_mdi->height();
+    const double width = centralWidget()->width();
+    m_lblStatus->setFixedWidth(static_cast<int>(kStatusLabelShare * width));
+    m_txtStatus->setFixedWidth(static_cast<int>(kStatusTextShare * width));
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized()) {
+        NewSize();
+    }
+}
+
+// ---- commands ---------------------------------------------------------------------------
+
+void frmMain::mnuOpenItem_Click(int index)
+{
+    if (index == 1) {
+        openData();
+    }
+}
+
+// Cancelling the dialog ends the command: nothing is opened and nothing is remembered.
+void frmMain::openData()
+{
+    const auto chosen = m_dialogs.openFileName(dataFileRequest(m_module));
+    if (!chosen) {
+        return;
+    }
+    rememberDataName(m_module.startDirectory, *chosen);
+    if (!OpenData(m_module, m_dialogs, m_loader, *chosen)) {
+        return;
+    }
+    if (const auto status = Enable(m_module, m_menu)) {
+        setStatusText(*status);
+    }
+    enableUnsavedSaves(m_module, m_menu);
+    applyMenuState();
+    showDataPanels();
+}
+
+void frmMain::showDataPanels()
+{
+    const PathParts parts = SplitPath(m_module.spectrum.fileName);
+    m_panels.at(kDataFilePanel)
+        ->setText(QStringLiteral("Data File : %1  ").arg(QString::fromStdString(parts.fileName)));
+    QLabel* photon = m_panels.at(kPhotonEnergyPanel);
+    const auto text = photonEnergyPanel(m_module.spectrum);
+    photon->setVisible(text.has_value());
+    if (text) {
+        photon->setText(QString::fromStdString(*text));
+    }
+}
+
+void frmMain::mnuExit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    const bool mayEnd = runExitChecks(m_module, m_dialogs, m_menu);
+    applyMenuState();
+    if (mayEnd) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace varnix::app

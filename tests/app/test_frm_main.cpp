@@ -1,0 +1,318 @@
+// The main window driven offscreen: start-up, the menu bar, File > Open > Data and the exit
+// checks, through the real file routines of the output folder and the scripted dialogs, in a
+// temporary start directory seeded with the example settings and fit controls.
+#include "command_fixture.h"
+#include "core/startup.h"
+#include "data_file_choice.h"
+#include "frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace varnix::app {
+namespace {
+
+using namespace test;
+
+// One QApplication for the whole test program, made before the first window.
+class QtEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[12] = "varnix_test";
+    std::array<char*, 2> m_argv{m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+[[maybe_unused]] auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class FakeLock final : public InstanceLock {
+public:
+    explicit FakeLock(bool free) : m_free(free) {}
+    bool acquire() override { return m_free; }
+
+private:
+    bool m_free;
+};
+
+const std::string kExitDataQuestion =
+    "Modified Experimental Data Not Saved - Continue Exit Anyway?";
+
+std::string example(const std::string& name)
+{
+    return std::string(VARNIX_EXAMPLES).append("/").append(name);
+}
+
+std::string contents(const std::string& file)
+{
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        fs::copy_file(example("fini.dat"), m_folder.path() / "fini.dat");
+        fs::copy_file(example("FitFile.dat"), m_folder.path() / "FitFile.dat");
+    }
+
+    // The window after start-up, shown as the program shows it.
+    frmMain& started()
+    {
+        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
+        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
+        m_window->show();
+        return *m_window;
+    }
+
+    QAction* action(const char* name) const
+    {
+        auto* found = m_window->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    void openData(const std::string& file)
+    {
+        m_dialogs.answerOpenFile(file);
+        action("mnuOpenItem_1")->trigger();
+    }
+
+    TempFolder m_folder;
+    Module1 m_module;
+    ScriptedDialogs m_dialogs;
+    LibraryLoader m_loader;
+    FakeLock m_lock{true};
+    std::unique_ptr<frmMain> m_window;
+};
+
+TEST_F(MainWindow, StartsQuietlyWithTheMenusAndStatusStartUpGives)
+{
+    frmMain& w = started();
+    EXPECT_TRUE(m_dialogs.records().empty());
+
+    Module1 fresh;
+    ScriptedDialogs quiet;
+    FakeLock free(true);
+    const StartUpOutcome expected = startUp(fresh, quiet, m_loader, free, m_folder.path().string());
+    EXPECT_EQ(w.menuState(), expected.menu);
+    // The window's inner size is the window's own; everything else is start-up's.
+    fresh.innerWidth = m_module.innerWidth;
+    fresh.innerHeight = m_module.innerHeight;
+    EXPECT_EQ(m_module, fresh);
+    EXPECT_EQ(w.statusText().toStdString(), expected.statusLine);
+    EXPECT_EQ(w.statusText(), QStringLiteral("  Waiting for user to open files"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Varnix Version 1.06"));
+}
+
+TEST_F(MainWindow, SecondCopyAnsweredNoStopsBeforeAnythingIsRead)
+{
+    FakeLock taken(false);
+    m_dialogs.answerYesNo(false);
+    frmMain w(m_module, m_dialogs, m_loader, taken);
+    EXPECT_FALSE(w.Form_Load(m_folder.path().string()));
+    EXPECT_EQ(m_dialogs.texts(),
+              std::vector<std::string>{
+                  "Warning - program alrady open - 2nd instance may cause conflict - Continue?"});
+    EXPECT_FALSE(m_module.fitParametersLoaded);
+}
+
+struct EntryCase {
+    const char* name;
+    const char* caption;
+    bool enabledAtStart;
+};
+
+// Top-level entries first, in menu-bar order; then entries of the submenus.
+const EntryCase kEntries[] = {
+    {"mnuFile", "File", true},
+    {"mnuEdit", "Edit", false},
+    {"mnuPlot", "Plot", false},
+    {"mnuCalculate", "Calculate Spectrum", false},
+    {"mnuFit", "Start Fit", false},
+    {"mnuWrite", "Write", false},
+    {"mnuBreak", "Break", false},
+    {"mnuExit", "Exit", true},
+    {"mnuHelp", "Help", true},
+    {"mnuCustomize", "Customize", true},
+    {"mnuNewItem_0", "Configuration", false},  // its command comes later
+    {"mnuOpenItem_0", "All Files", false},
+    {"mnuOpenItem_1", "Data", true},
+    {"mnuOpenItem_2", "Configuration", false},
+    {"mnuSave", "Save ...", true},
+    {"mnuSaveItem_1", "Fit Parameters", false},
+    {"mnuSaveAs", "Save As ...", true},
+    {"mnuSaveAsItem_3", "Calculated Spectra + Data", false},
+    {"mnuFitParItem_1", "Advanced", false},
+    {"mnuEnergyItem_2", "Energy Scale and Peak Positions by same amount", false},
+    {"mnuPlotItem_4", "Exp and Calc Spectra + Residuals x10", false},
+    {"mnuPrintItem_0", "Graph (to PostScript file)", false},
+    {"mnuHelpItem_1", "About Varnix", false},
+    {"mnuCustomizeItem_1", "File Extensions", false},
+};
+
+TEST_F(MainWindow, MenuBarHasEveryEntryWithItsCaptionAndOnlyWorkingOnesEnabled)
+{
+    frmMain& w = started();
+    for (const EntryCase& entry : kEntries) {
+        QAction* a = action(entry.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text().toStdString(), entry.caption) << entry.name;
+        EXPECT_EQ(a->isEnabled(), entry.enabledAtStart) << entry.name;
+    }
+    const QList<QAction*> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 10);
+    for (qsizetype i = 0; i < bar.size(); ++i) {
+        EXPECT_EQ(bar[i]->objectName().toStdString(), kEntries[static_cast<std::size_t>(i)].name);
+    }
+    EXPECT_EQ(action("mnuPlot")->menu()->actions().size(), 5);
+    EXPECT_EQ(action("mnuWrite")->menu()->actions().size(), 4);
+}
+
+TEST_F(MainWindow, StatusBarShowsTheSixPanelCaptions)
+{
+    frmMain& w = started();
+    const char* captions[] = {
+        "After Iteration :", "R:", "deltaR:", "Data File :", "Config. File :", "Photon Energy : "};
+    for (int i = 0; i < kStatusPanels; ++i) {
+        EXPECT_EQ(w.pnlStatus(i)->text().toStdString(), captions[i]);
+        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("pnlStatus_%1").arg(i)), w.pnlStatus(i));
+    }
+}
+
+TEST_F(MainWindow, OpenDataLoadsTheExampleAndEnablesPlot)
+{
+    frmMain& w = started();
+    const std::string file = example("synthetic_c1s.dat");
+    openData(file);
+
+    EXPECT_EQ(m_module.spectrum.np, 601);
+    EXPECT_EQ(m_module.spectrum.energy.size(), 601U);
+    EXPECT_TRUE(m_module.dataLoaded);
+    EXPECT_TRUE(action("mnuPlot")->isEnabled());
+    EXPECT_TRUE(w.menuState().openData.checked);
+    EXPECT_TRUE(action("mnuOpenItem_1")->isChecked());
+    EXPECT_TRUE(action("mnuEdit")->isEnabled());
+    // Their commands come later, whatever the menu state says.
+    EXPECT_TRUE(w.menuState().energiesExperimentalScale.enabled);
+    EXPECT_FALSE(action("mnuEnergyItem_0")->isEnabled());
+    EXPECT_FALSE(action("mnuCalculate")->isEnabled());
+
+    EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : synthetic_c1s.dat  "));
+    EXPECT_TRUE(w.pnlStatus(5)->isHidden());  // kinetic energies: no photon energy to show
+    EXPECT_EQ(contents(m_folder.file("last_data.dat")), "\"" + file + "\"\n");
+    ASSERT_EQ(m_dialogs.records().size(), 1U);
+    EXPECT_EQ(m_dialogs.records()[0].filter, "User Data Files (*.dat);;All Files (*)");
+    EXPECT_EQ(m_dialogs.records()[0].defaultText, m_folder.path().string());
+
+    // The next open proposes the file just opened.
+    m_dialogs.answerOpenFile(std::nullopt);
+    action("mnuOpenItem_1")->trigger();
+    EXPECT_EQ(m_dialogs.records().back().defaultText, file);
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+TEST_F(MainWindow, CancelledOrMissingOpenChangesNothing)
+{
+    frmMain& w = started();
+    const Module1 before = m_module;
+    const MenuState menuBefore = w.menuState();
+
+    m_dialogs.answerOpenFile(std::nullopt);
+    action("mnuOpenItem_1")->trigger();
+    EXPECT_FALSE(fs::exists(m_folder.file("last_data.dat")));
+
+    const std::string missing = m_folder.file("nowhere.dat");
+    openData(missing);
+    EXPECT_EQ(m_dialogs.texts().back(), missing + "   does not exist  -  open files individually");
+
+    EXPECT_EQ(m_module, before);
+    EXPECT_EQ(w.menuState(), menuBefore);
+    EXPECT_FALSE(action("mnuPlot")->isEnabled());
+    EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File :"));
+}
+
+TEST_F(MainWindow, ExitWithTypedPhotonEnergyAsksAndNoKeepsTheWindowOpen)
+{
+    frmMain& w = started();
+    m_dialogs.answerOpenFile(dataFile("dat/binding_without_photon_energy.dat"));
+    m_dialogs.answerInput("1486.6");
+    action("mnuOpenItem_1")->trigger();
+    ASSERT_TRUE(m_module.dataLoaded);
+    ASSERT_FALSE(m_module.dataSaved);
+    EXPECT_EQ(w.pnlStatus(5)->text(), QStringLiteral("Photon Energy : 1486.600 eV  "));
+    EXPECT_FALSE(w.pnlStatus(5)->isHidden());
+
+    m_dialogs.answerYesNo(false);
+    action("mnuExit")->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(m_dialogs.texts().back(), kExitDataQuestion);
+    EXPECT_TRUE(m_module.exitCancelled);
+    EXPECT_TRUE(w.menuState().saveAsData.enabled);
+
+    m_dialogs.answerYesNo(true);
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+TEST_F(MainWindow, ExitWithNothingUnsavedAsksNothing)
+{
+    frmMain& w = started();
+    openData(example("synthetic_c1s.dat"));
+    const std::size_t shown = m_dialogs.records().size();
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(m_dialogs.records().size(), shown);
+}
+
+// ---- choosing the data file, without a window ----------------------------------------------
+
+TEST(DataFileChoice, ProposesConfigurationNameThenLastExistingFileThenNone)
+{
+    TempFolder folder;
+    Module1 m;
+    m.startDirectory = folder.path().string();
+    EXPECT_EQ(proposedDataName(m), std::nullopt);
+
+    // A name kept by hand, relative to the start directory, of a file that exists.
+    std::ofstream(folder.file("spectrum.dat")) << "1 2\n";
+    std::ofstream(folder.file("last_data.dat")) << "\"spectrum.dat\"\r\n";
+    EXPECT_EQ(proposedDataName(m), folder.file("spectrum.dat"));
+
+    ASSERT_TRUE(rememberDataName(m.startDirectory, folder.file("gone.dat")));
+    EXPECT_EQ(lastDataName(m.startDirectory), folder.file("gone.dat"));
+    EXPECT_EQ(proposedDataName(m), std::nullopt);
+
+    m.configLoaded = true;
+    m.dataExtension = "xps";
+    m.configuration.fileName = "/some/where/c1s.fit.cfg";
+    EXPECT_EQ(proposedDataName(m), "/some/where/c1s.xps");
+    EXPECT_EQ(dataFileRequest(m).filter, "User Data Files (*.xps);;All Files (*)");
+}
+
+TEST(DataFileChoice, UnwritableStartDirectoryIsReported)
+{
+    TempFolder folder;
+    EXPECT_FALSE(rememberDataName(folder.file("no_such_folder"), "/x.dat"));
+    EXPECT_EQ(lastDataName(folder.file("no_such_folder")), std::nullopt);
+}
+
+}  // namespace
+}  // namespace varnix::app

@@ -2,6 +2,7 @@
 
 #include "core/data_commands.h"
 #include "data_file_choice.h"
+#include "editor/frm_header.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -17,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace varnix::app {
 
@@ -38,6 +41,31 @@ constexpr double kStatusTextShare = 0.9;
 QString indexed(const char* name, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+FileDialogRequest saveDataRequest(const Module1& module)
+{
+    FileDialogRequest request;
+    request.title = "Save Data File As";
+    request.filter =
+        "All Data Files (*.dat);;Sx700 Data Files (*.sx7);;"
+        "Scienta Data Files (*.sci);;All Files (*)";
+    request.defaultName = module.spectrum.fileName;
+    return request;
+}
+
+// Writes the spectrum under a new name. The name is kept, and the data count as saved, only
+// when the write succeeded; a failed write leaves the module as it was.
+bool writeDataAs(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const std::string& name)
+{
+    std::string previous = std::exchange(module.spectrum.fileName, name);
+    if (!WriteData(module, dialogs, loader)) {
+        module.spectrum.fileName = std::move(previous);
+        return false;
+    }
+    module.dataLoaded = true;
+    module.dataSaved = true;
+    return true;
 }
 
 }  // namespace
@@ -98,7 +126,8 @@ void frmMain::createFileMenu()
     addEntry(save, "Fit Parameters", "mnuSaveItem_1", &MenuState::saveFitParameters);
 
     QMenu* saveAs = addSubmenu(file, "Save As ...", "mnuSaveAs");
-    addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData);
+    m_saveAsData = addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData, true);
+    connect(m_saveAsData, &QAction::triggered, this, [this] { mnuSaveAsItem_Click(0); });
     addEntry(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration);
     addEntry(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra);
     addEntry(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
@@ -112,10 +141,12 @@ void frmMain::createEditMenu()
     QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
     addEntry(fit, "Simple", "mnuFitParItem_0");
     addEntry(fit, "Advanced", "mnuFitParItem_1");
-    addEntry(edit, "Header", "mnuEditHeader", &MenuState::editHeader);
+    QAction* header = addEntry(edit, "Header", "mnuEditHeader", &MenuState::editHeader, true);
+    connect(header, &QAction::triggered, this, &frmMain::mnuEditHeader_Click);
     QMenu* energies = addSubmenu(edit, "Energies", "mnuEnergies", &MenuState::editEnergies);
-    addEntry(energies, "Energy Scale of Experimental Data", "mnuEnergyItem_0",
-             &MenuState::energiesExperimentalScale);
+    QAction* scale = addEntry(energies, "Energy Scale of Experimental Data", "mnuEnergyItem_0",
+                              &MenuState::energiesExperimentalScale, true);
+    connect(scale, &QAction::triggered, this, [this] { mnuenergyitem_Click(0); });
     addEntry(energies, "Peak Energy Positions in Configuration Data", "mnuEnergyItem_1",
              &MenuState::energiesPeakPositions);
     addEntry(energies, "Energy Scale and Peak Positions by same amount", "mnuEnergyItem_2",
@@ -200,6 +231,10 @@ void frmMain::applyMenuState()
         b.action->setEnabled(entry.enabled && b.available);
         b.action->setCheckable(entry.checked);
         b.action->setChecked(entry.checked);
+    }
+    // Save As > Data starts enabled, but there is nothing to save before a spectrum is read.
+    if (!m_module.dataLoaded) {
+        m_saveAsData->setEnabled(false);
     }
 }
 
@@ -289,6 +324,11 @@ void frmMain::openData()
         return;
     }
     rememberDataName(m_module.startDirectory, *chosen);
+    // Header edits belong to the spectrum they were typed for: the header window hands them
+    // over as it closes, before another spectrum can take that one's place.
+    if (m_header != nullptr) {
+        m_header->close();
+    }
     if (!OpenData(m_module, m_dialogs, m_loader, *chosen)) {
         return;
     }
@@ -298,6 +338,63 @@ void frmMain::openData()
     enableUnsavedSaves(m_module, m_menu);
     applyMenuState();
     showDataPanels();
+}
+
+void frmMain::mnuSaveAsItem_Click(int index)
+{
+    if (index == 0) {
+        saveDataAs();
+    }
+}
+
+// Cancelling the dialog ends the command.
+void frmMain::saveDataAs()
+{
+    const auto chosen = m_dialogs.saveFileName(saveDataRequest(m_module));
+    if (!chosen || !writeDataAs(m_module, m_dialogs, m_loader, *chosen)) {
+        return;
+    }
+    rememberDataName(m_module.startDirectory, *chosen);
+    m_menu.saveAsData.checked = true;
+    applyMenuState();
+    showDataPanels();
+}
+
+void frmMain::mnuenergyitem_Click(int index)
+{
+    if (index == 0) {
+        shiftExperimentalEnergies();
+    }
+}
+
+// Cancel, an empty answer and text that is not a number change nothing.
+void frmMain::shiftExperimentalEnergies()
+{
+    const auto typed = m_dialogs.inputBox("", "Energy Scale of Experimental Data", "");
+    if (typed && ShiftExperimentalEnergies(m_module, *typed)) {
+        markDataModified();
+    }
+}
+
+void frmMain::markDataModified()
+{
+    enableUnsavedSaves(m_module, m_menu);
+    applyMenuState();
+}
+
+void frmMain::mnuEditHeader_Click()
+{
+    // A closed window lingers until the event loop deletes it; only a shown one is reused.
+    if (m_header != nullptr && !m_header->isHidden()) {
+        m_mdi->setActiveSubWindow(m_header);
+        return;
+    }
+    auto* form = new frmHeader(m_module, m_dialogs);
+    connect(form, &frmHeader::dataModified, this, &frmMain::markDataModified);
+    m_header = m_mdi->addSubWindow(form);
+    m_header->setAttribute(Qt::WA_DeleteOnClose);
+    m_header->resize(frmHeader::sizeFor(m_module.innerWidth, m_module.innerHeight));
+    m_header->show();
 }
 
 void frmMain::showDataPanels()

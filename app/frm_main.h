@@ -14,6 +14,7 @@
 #include "core/startup.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <string>
@@ -23,6 +24,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace varnix::app {
@@ -48,6 +50,12 @@ public:
 
     // File > Open: 0 All Files, 1 Data, 2 Configuration.
     void mnuOpenItem_Click(int index);
+    // File > Save As: 0 Data (the others come later).
+    void mnuSaveAsItem_Click(int index);
+    // Edit > Header: opens the header window, or brings the open one forward.
+    void mnuEditHeader_Click();
+    // Edit > Energies: 0 Energy Scale of Experimental Data (the others come later).
+    void mnuenergyitem_Click(int index);
     void mnuExit_Click();
     // Records the inner size and lays out the status line.
     void NewSize();
@@ -83,6 +91,9 @@ private:
     void setStatusText(const std::string& text);
     void showDataPanels();
     void openData();
+    void saveDataAs();
+    void shiftExperimentalEnergies();
+    void markDataModified();
 
     Module1& m_module;
     Dialogs& m_dialogs;
@@ -90,6 +101,8 @@ private:
     InstanceLock& m_lock;
     MenuState m_menu;
     std::vector<Binding> m_bindings;
+    QAction* m_saveAsData = nullptr;
+    QPointer<QMdiSubWindow> m_header;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;

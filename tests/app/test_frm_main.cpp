@@ -1,17 +1,23 @@
-// The main window driven offscreen: start-up, the menu bar, File > Open > Data and the exit
-// checks, through the real file routines of the output folder and the scripted dialogs, in a
-// temporary start directory seeded with the example settings and fit controls.
+// The main window driven offscreen: start-up, the menu bar, File > Open > Data, Save As > Data,
+// the energy shift, the header window and the exit checks, through the real file routines of
+// the output folder and the scripted dialogs, in a temporary start directory seeded with the
+// example settings and fit controls.
 #include "command_fixture.h"
+#include "core/data_commands.h"
 #include "core/startup.h"
 #include "data_file_choice.h"
+#include "editor/frm_header.h"
 #include "frm_main.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -159,6 +165,7 @@ const EntryCase kEntries[] = {
     {"mnuSave", "Save ...", true},
     {"mnuSaveItem_1", "Fit Parameters", false},
     {"mnuSaveAs", "Save As ...", true},
+    {"mnuSaveAsItem_0", "Data", false},  // nothing to save before a spectrum is read
     {"mnuSaveAsItem_3", "Calculated Spectra + Data", false},
     {"mnuFitParItem_1", "Advanced", false},
     {"mnuEnergyItem_2", "Energy Scale and Peak Positions by same amount", false},
@@ -210,9 +217,11 @@ TEST_F(MainWindow, OpenDataLoadsTheExampleAndEnablesPlot)
     EXPECT_TRUE(w.menuState().openData.checked);
     EXPECT_TRUE(action("mnuOpenItem_1")->isChecked());
     EXPECT_TRUE(action("mnuEdit")->isEnabled());
+    EXPECT_TRUE(action("mnuEnergyItem_0")->isEnabled());
+    EXPECT_TRUE(action("mnuSaveAsItem_0")->isEnabled());
     // Their commands come later, whatever the menu state says.
-    EXPECT_TRUE(w.menuState().energiesExperimentalScale.enabled);
-    EXPECT_FALSE(action("mnuEnergyItem_0")->isEnabled());
+    EXPECT_TRUE(w.menuState().energiesBoth.enabled);
+    EXPECT_FALSE(action("mnuEnergyItem_2")->isEnabled());
     EXPECT_FALSE(action("mnuCalculate")->isEnabled());
 
     EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : synthetic_c1s.dat  "));
@@ -280,6 +289,157 @@ TEST_F(MainWindow, ExitWithNothingUnsavedAsksNothing)
     const std::size_t shown = m_dialogs.records().size();
     EXPECT_TRUE(w.close());
     EXPECT_EQ(m_dialogs.records().size(), shown);
+}
+
+TEST_F(MainWindow, EnergyShiftMovesTheScaleOnlyForANumber)
+{
+    started();
+    openData(example("synthetic_c1s.dat"));
+    const Module1 opened = m_module;
+    for (const char* typed : {"abc", "", "1,5"}) {
+        m_dialogs.answerInput(typed);
+        action("mnuEnergyItem_0")->trigger();
+    }
+    m_dialogs.answerInput(std::nullopt);
+    action("mnuEnergyItem_0")->trigger();
+    EXPECT_EQ(m_module, opened);
+
+    m_dialogs.answerInput("-0.5");
+    action("mnuEnergyItem_0")->trigger();
+    EXPECT_DOUBLE_EQ(m_module.spectrum.energy.front(), 280.0 - 0.5);  // the file's first energy
+    EXPECT_DOUBLE_EQ(m_module.spectrum.energy.back(), 295.0 - 0.5);   // and its last
+    EXPECT_FALSE(m_module.dataSaved);
+    EXPECT_TRUE(m_dialogs.records().back().text.empty());  // the box asks with an empty prompt
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+TEST_F(MainWindow, SaveAsDataWritesUnderTheNewNameAndMarksItSaved)
+{
+    frmMain& w = started();
+    const std::string source = dataFile("dat/binding_without_photon_energy.dat");
+    m_dialogs.answerOpenFile(source);
+    m_dialogs.answerInput("1486.6");
+    action("mnuOpenItem_1")->trigger();
+    ASSERT_FALSE(m_module.dataSaved);
+    const Module1 typed = m_module;
+
+    m_dialogs.answerSaveFile(std::nullopt);
+    action("mnuSaveAsItem_0")->trigger();
+    m_dialogs.answerSaveFile(m_folder.path().string());  // a folder cannot be written as a file
+    action("mnuSaveAsItem_0")->trigger();
+    EXPECT_EQ(m_module, typed);
+    EXPECT_EQ(m_dialogs.texts().back(), "Error return from woldek.dll - incorrect write of data");
+
+    const std::string saved = m_folder.file("saved.dat");
+    m_dialogs.answerSaveFile(saved);
+    action("mnuSaveAsItem_0")->trigger();
+    const DialogRecord& request = m_dialogs.records().back();
+    EXPECT_EQ(request.filter,
+              "All Data Files (*.dat);;Sx700 Data Files (*.sx7);;"
+              "Scienta Data Files (*.sci);;All Files (*)");
+    EXPECT_EQ(request.defaultText, source);
+    EXPECT_TRUE(m_module.dataSaved);
+    EXPECT_EQ(m_module.spectrum.fileName, saved);
+    EXPECT_TRUE(action("mnuSaveAsItem_0")->isChecked());
+    EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : saved.dat  "));
+    EXPECT_EQ(contents(m_folder.file("last_data.dat")), "\"" + saved + "\"\n");
+
+    // The file written holds the photon energy: it reads back without a question.
+    Module1 back;
+    ScriptedDialogs none;
+    ASSERT_EQ(ReadData(back, none, m_loader, saved), kReadDone);
+    EXPECT_EQ(back.spectrum.np, m_module.spectrum.np);
+    EXPECT_DOUBLE_EQ(back.spectrum.hmu, 1486.6);
+    const std::size_t shown = m_dialogs.records().size();
+    EXPECT_TRUE(w.close());  // nothing left unsaved: no question
+    EXPECT_EQ(m_dialogs.records().size(), shown);
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+class HeaderWindow : public MainWindow {
+protected:
+    // Opens the header window and puts the cursor after its last line.
+    QPlainTextEdit* openHeader()
+    {
+        action("mnuEditHeader")->trigger();
+        auto* form = m_window->mdiArea()->findChild<frmHeader*>(QStringLiteral("frmHeader"));
+        EXPECT_NE(form, nullptr);
+        if (form == nullptr) {
+            return nullptr;
+        }
+        QPlainTextEdit* box = form->findChild<QPlainTextEdit*>(QStringLiteral("txtHeader"));
+        box->moveCursor(QTextCursor::End);
+        return box;
+    }
+
+    // As the user closes it; the deletion the event loop would do follows at once.
+    void closeHeader()
+    {
+        ASSERT_EQ(m_window->mdiArea()->subWindowList().size(), 1);
+        m_window->mdiArea()->subWindowList().front()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+TEST_F(HeaderWindow, ShowsTheLinesAndClosingUntouchedChangesNothing)
+{
+    started();
+    openData(example("synthetic_c1s.dat"));
+    ASSERT_TRUE(action("mnuEditHeader")->isEnabled());
+    const Module1 opened = m_module;
+    QPlainTextEdit* box = openHeader();
+    QString expected;
+    for (const std::string& line : opened.spectrum.headerLines) {
+        expected += QString::fromStdString(line) + QLatin1Char('\n');
+    }
+    EXPECT_EQ(box->toPlainText(), expected);
+    EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("; Varnix example")));
+    closeHeader();
+    EXPECT_EQ(m_module, opened);
+    EXPECT_EQ(m_dialogs.records().size(), 1U);  // the open dialog alone
+}
+
+TEST_F(HeaderWindow, TypedLineIsMarkedAndATooLongOneStopsTheTransfer)
+{
+    started();
+    openData(example("synthetic_c1s.dat"));
+    const std::vector<std::string> lines = m_module.spectrum.headerLines;
+    QTest::keyClicks(openHeader(), QStringLiteral("measured again"));
+    EXPECT_FALSE(m_module.dataSaved);  // already on typing, before the window closes
+    closeHeader();
+    ASSERT_EQ(m_module.spectrum.nh, static_cast<int32_t>(lines.size()) + 1);
+    EXPECT_EQ(m_module.spectrum.headerLines.back(), ";measured again");
+    EXPECT_TRUE(m_window->mdiArea()->subWindowList().empty());
+
+    // 100 characters typed become 101 with the ";" in front: one too many.
+    QPlainTextEdit* box = openHeader();
+    QTest::keyClicks(box, QString(100, QLatin1Char('x')));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, QStringLiteral("lost"));
+    closeHeader();
+    EXPECT_EQ(m_dialogs.texts().back(),
+              "String length is greater than100characters - string will be truncated");
+    EXPECT_EQ(m_module.spectrum.nh, static_cast<int32_t>(lines.size()) + 1);
+
+    m_dialogs.answerYesNo(false);
+    EXPECT_FALSE(m_window->close());
+    EXPECT_EQ(m_dialogs.texts().back(), kExitDataQuestion);
+    EXPECT_TRUE(m_window->menuState().saveAsData.enabled);
+}
+
+// Opening other data while the header window holds edits: the edits go to the spectrum they
+// were typed for, never into the new one.
+TEST_F(HeaderWindow, EditsStayWithTheirSpectrumWhenOtherDataAreOpened)
+{
+    started();
+    openData(example("synthetic_c1s.dat"));
+    QTest::keyClicks(openHeader(), QStringLiteral("typed for the example"));
+    openData(example("lmfitxps_clean_Au_4f.csv"));
+    EXPECT_TRUE(m_window->mdiArea()->subWindowList().empty());
+    EXPECT_EQ(m_module.spectrum.np, 294);
+    for (const std::string& line : m_module.spectrum.headerLines) {
+        EXPECT_EQ(line.find("typed for the example"), std::string::npos) << line;
+    }
 }
 
 // ---- choosing the data file, without a window ----------------------------------------------

@@ -1,7 +1,8 @@
 #include "frm_main.h"
 
+#include "apply_colours.h"
 #include "core/data_commands.h"
-#include "data_file_choice.h"
+#include "core/data_file_choice.h"
 #include "editor/frm_header.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <utility>
 
 namespace varnix::app {
 
@@ -54,20 +54,6 @@ FileDialogRequest saveDataRequest(const Module1& module)
     return request;
 }
 
-// Writes the spectrum under a new name. The name is kept, and the data count as saved, only
-// when the write succeeded; a failed write leaves the module as it was.
-bool writeDataAs(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const std::string& name)
-{
-    std::string previous = std::exchange(module.spectrum.fileName, name);
-    if (!WriteData(module, dialogs, loader)) {
-        module.spectrum.fileName = std::move(previous);
-        return false;
-    }
-    module.dataLoaded = true;
-    module.dataSaved = true;
-    return true;
-}
-
 }  // namespace
 
 frmMain::frmMain(Module1& module, Dialogs& dialogs, LibraryLoader& loader, InstanceLock& lock,
@@ -88,6 +74,7 @@ bool frmMain::Form_Load(const std::string& startDirectory)
     if (!outcome.proceed) {
         return false;
     }
+    ApplyColours(*this, m_module.colours);
     m_menu = outcome.menu;
     applyMenuState();
     setStatusText(outcome.statusLine);
@@ -116,7 +103,8 @@ void frmMain::createFileMenu()
     addEntry(fileNew, "Configuration", "mnuNewItem_0", &MenuState::newConfiguration);
 
     QMenu* open = addSubmenu(file, "Open", "mnuOpen");
-    addEntry(open, "All Files", "mnuOpenItem_0", &MenuState::openAllFiles);
+    QAction* openAll = addEntry(open, "All Files", "mnuOpenItem_0", &MenuState::openAllFiles, true);
+    connect(openAll, &QAction::triggered, this, [this] { mnuOpenItem_Click(0); });
     QAction* openDataEntry = addEntry(open, "Data", "mnuOpenItem_1", &MenuState::openData, true);
     connect(openDataEntry, &QAction::triggered, this, [this] { mnuOpenItem_Click(1); });
     addEntry(open, "Configuration", "mnuOpenItem_2", &MenuState::openConfiguration);
@@ -126,8 +114,8 @@ void frmMain::createFileMenu()
     addEntry(save, "Fit Parameters", "mnuSaveItem_1", &MenuState::saveFitParameters);
 
     QMenu* saveAs = addSubmenu(file, "Save As ...", "mnuSaveAs");
-    m_saveAsData = addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData, true);
-    connect(m_saveAsData, &QAction::triggered, this, [this] { mnuSaveAsItem_Click(0); });
+    QAction* saveAsData = addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData, true);
+    connect(saveAsData, &QAction::triggered, this, [this] { mnuSaveAsItem_Click(0); });
     addEntry(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration);
     addEntry(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra);
     addEntry(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
@@ -232,10 +220,6 @@ void frmMain::applyMenuState()
         b.action->setCheckable(entry.checked);
         b.action->setChecked(entry.checked);
     }
-    // Save As > Data starts enabled, but there is nothing to save before a spectrum is read.
-    if (!m_module.dataLoaded) {
-        m_saveAsData->setEnabled(false);
-    }
 }
 
 // ---- status line and status bar ---------------------------------------------------------
@@ -311,7 +295,9 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 void frmMain::mnuOpenItem_Click(int index)
 {
-    if (index == 1) {
+    if (index == 0) {
+        openAllFiles();
+    } else if (index == 1) {
         openData();
     }
 }
@@ -324,14 +310,32 @@ void frmMain::openData()
         return;
     }
     rememberDataName(m_module.startDirectory, *chosen);
-    // Header edits belong to the spectrum they were typed for: the header window hands them
-    // over as it closes, before another spectrum can take that one's place.
+    closeHeader();
+    if (OpenData(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
+        dataOpened();
+    }
+}
+
+// The data half: the configuration half follows with the configuration commands.
+void frmMain::openAllFiles()
+{
+    closeHeader();
+    if (OpenAllFilesData(m_module, m_dialogs, m_loader, m_menu)) {
+        dataOpened();
+    }
+}
+
+// Header edits belong to the spectrum they were typed for: the header window hands them over as
+// it closes, before another spectrum can take that one's place.
+void frmMain::closeHeader()
+{
     if (m_header != nullptr) {
         m_header->close();
     }
-    if (!OpenData(m_module, m_dialogs, m_loader, *chosen)) {
-        return;
-    }
+}
+
+void frmMain::dataOpened()
+{
     if (const auto status = Enable(m_module, m_menu)) {
         setStatusText(*status);
     }
@@ -351,11 +355,9 @@ void frmMain::mnuSaveAsItem_Click(int index)
 void frmMain::saveDataAs()
 {
     const auto chosen = m_dialogs.saveFileName(saveDataRequest(m_module));
-    if (!chosen || !writeDataAs(m_module, m_dialogs, m_loader, *chosen)) {
+    if (!chosen || !SaveDataAs(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
         return;
     }
-    rememberDataName(m_module.startDirectory, *chosen);
-    m_menu.saveAsData.checked = true;
     applyMenuState();
     showDataPanels();
 }

@@ -91,6 +91,9 @@ private:
     void setStatusText(const std::string& text);
     void showDataPanels();
     void openData();
+    void openAllFiles();
+    void closeHeader();
+    void dataOpened();
     void saveDataAs();
     void shiftExperimentalEnergies();
     void markDataModified();
@@ -101,7 +104,6 @@ private:
     InstanceLock& m_lock;
     MenuState m_menu;
     std::vector<Binding> m_bindings;
-    QAction* m_saveAsData = nullptr;
     QPointer<QMdiSubWindow> m_header;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;

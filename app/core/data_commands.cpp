@@ -1,5 +1,6 @@
 #include "core/data_commands.h"
 
+#include "core/data_file_choice.h"
 #include "core/number_format.h"
 
 // The routines' signatures, from their one declaration beside the libraries; only the types are
@@ -250,7 +251,8 @@ int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
     return kReadDone;
 }
 
-bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const std::string& fileName)
+bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+              const std::string& fileName)
 {
     if (!std::filesystem::is_regular_file(resolvedName(module, fileName))) {
         std::string text = fileName;
@@ -265,6 +267,28 @@ bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const st
     module.calculationDone = false;
     module.calculationSaved = true;
     module.plotType = 0;
+    menu.saveAsData.enabled = true;
+    return true;
+}
+
+bool OpenAllFilesData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu)
+{
+    const std::string name = lastDataName(module.startDirectory).value_or(std::string());
+    return OpenData(module, dialogs, loader, menu, name);
+}
+
+bool SaveDataAs(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                const std::string& fileName)
+{
+    std::string previous = std::exchange(module.spectrum.fileName, fileName);
+    if (!WriteData(module, dialogs, loader)) {
+        module.spectrum.fileName = std::move(previous);
+        return false;
+    }
+    module.dataSaved = true;
+    menu.saveAsData.checked = true;
+    // A name that cannot be remembered costs only the next proposal; the data are written.
+    rememberDataName(module.startDirectory, fileName);
     return true;
 }
 

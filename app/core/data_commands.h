@@ -36,14 +36,27 @@ int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
 
 // Open > Data and Open > All Files once the name is chosen: a missing file is reported and stops;
 // otherwise ReadData, and on success the flags of a freshly opened spectrum (data loaded, no
-// calculation, nothing unsaved about calculated spectra, plot type 0). True when the spectrum was
-// opened; the window then closes and redraws its plot and runs Enable.
-bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+// calculation, nothing unsaved about calculated spectra, plot type 0) and Save As > Data enabled,
+// since there are now data to save. True when the spectrum was opened; the window then closes and
+// redraws its plot and runs Enable.
+bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
               const std::string& fileName);
+
+// Open > All Files, its data half: the spectrum named in "last_data.dat" in the start directory,
+// without a dialog, through OpenData. Without a remembered name the empty name is reported as
+// missing, so the sequence stops with the same message as for a deleted file.
+bool OpenAllFilesData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu);
 
 // Writes module.spectrum to its file name through WOLDEK, on the file's own energy scale. The
 // module is left unchanged, dataSaved included: the Save As command sets it. True when written.
 bool WriteData(const Module1& module, Dialogs& dialogs, LibraryLoader& loader);
+
+// Save As > Data once the name is chosen: the spectrum is written under fileName; only when the
+// write succeeded is the name kept, the data marked saved, Save As > Data checked and the name
+// remembered in "last_data.dat" for the next open. A failed write leaves module and menu as they
+// were. True when written.
+bool SaveDataAs(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                const std::string& fileName);
 
 // The text of the status-bar panel "Photon Energy : " for binding-energy data, or nothing when the
 // panel is hidden.

@@ -26,7 +26,7 @@ struct MenuState {
     MenuEntry openConfiguration;
     MenuEntry saveConfiguration{false, false};
     MenuEntry saveFitParameters{false, false};
-    MenuEntry saveAsData;
+    MenuEntry saveAsData{false, false};  // until there are data to save
     MenuEntry saveAsConfiguration;
     MenuEntry saveAsCalculatedSpectra;
     MenuEntry saveAsCalculatedSpectraAndData;

@@ -1,5 +1,6 @@
 #include "editor/frm_header.h"
 
+#include "apply_colours.h"
 #include "core/data_commands.h"
 
 #include <QCloseEvent>
@@ -30,6 +31,7 @@ frmHeader::frmHeader(Module1& module, Dialogs& dialogs, QWidget* parent)
     layout->addWidget(m_txtHeader);
     connect(m_txtHeader, &QPlainTextEdit::textChanged, this, &frmHeader::txtHeader_Change);
     resize(sizeFor(module.innerWidth, module.innerHeight));
+    ApplyColours(*this, module.colours);
 }
 
 QSize frmHeader::sizeFor(int innerWidth, int innerHeight)

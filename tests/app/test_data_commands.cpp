@@ -2,6 +2,7 @@
 // Expected values are read off the files themselves (tests/data/real/PROVENANCE.md).
 #include "command_fixture.h"
 #include "core/data_commands.h"
+#include "core/data_file_choice.h"
 #include "core/number_format.h"
 
 #include <gtest/gtest.h>
@@ -137,7 +138,9 @@ TEST(DataCommands, MissingLibrariesFilesAndRefusedWritesChangeNothing)
     EXPECT_EQ(ReadData(m, dialogs, nothing, dataFile("dat/crlf.dat")), kReadAbandoned);
     EXPECT_FALSE(WriteData(m, dialogs, nothing));
     EXPECT_EQ(ReadData(m, dialogs, half, dataFile("dat/crlf.dat")), kReadAbandoned);
-    EXPECT_FALSE(OpenData(m, dialogs, loader, gone));
+    MenuState menu;
+    EXPECT_FALSE(OpenData(m, dialogs, loader, menu, gone));
+    EXPECT_FALSE(menu.saveAsData.enabled);
     EXPECT_EQ(m, before);
     m.spectrum.fileName = empty.path().string();  // a folder cannot be replaced by a file
     EXPECT_FALSE(WriteData(m, dialogs, loader));
@@ -146,9 +149,53 @@ TEST(DataCommands, MissingLibrariesFilesAndRefusedWritesChangeNothing)
                                       "Fortran dll KAPRIL.DLL not found - ABORT",
                                       gone + "   does not exist  -  open files individually",
                                       "Error return from woldek.dll - incorrect write of data"}));
-    ASSERT_TRUE(OpenData(m, dialogs, loader, dataFile("dat/crlf.dat")));
+    ASSERT_TRUE(OpenData(m, dialogs, loader, menu, dataFile("dat/crlf.dat")));
     EXPECT_TRUE(m.dataLoaded && !m.calculationDone && m.calculationSaved && m.dataSaved);
     EXPECT_EQ(m.plotType, 0);
+    EXPECT_TRUE(menu.saveAsData.enabled);  // there are data to save now
+}
+
+// ---- Save As > Data: kept only when written, then remembered for the next open ----
+
+TEST(DataCommands, SaveDataAsKeepsNameAndMarksSavedOnlyWhenWritten)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m;
+    m.startDirectory = folder.path().string();
+    ScriptedDialogs dialogs;
+    script(dialogs, "1486.6");
+    MenuState menu;
+    ASSERT_TRUE(OpenData(m, dialogs, loader, menu, dataFile(kNoHmuFile)));
+    ASSERT_FALSE(m.dataSaved);  // the photon energy was typed
+    const Module1 typed = m;
+    const MenuState typedMenu = menu;
+
+    EXPECT_FALSE(SaveDataAs(m, dialogs, loader, menu, folder.path().string()));
+    EXPECT_EQ(m, typed);
+    EXPECT_EQ(menu, typedMenu);
+    EXPECT_FALSE(fs::exists(folder.file("last_data.dat")));
+
+    const std::string saved = folder.file("saved.dat");
+    ASSERT_TRUE(SaveDataAs(m, dialogs, loader, menu, saved));
+    EXPECT_EQ(m.spectrum.fileName, saved);
+    EXPECT_TRUE(m.dataSaved);
+    EXPECT_TRUE(menu.saveAsData.checked);
+    EXPECT_EQ(lastDataName(m.startDirectory), saved);
+    EXPECT_EQ(dialogs.texts(),
+              (Texts{kAsk, "Error return from woldek.dll - incorrect write of data"}));
+
+    // What was written reads back to the same spectrum, photon energy included, without a question.
+    Module1 back;
+    ScriptedDialogs quiet;
+    ASSERT_EQ(ReadData(back, quiet, loader, saved), kReadDone);
+    EXPECT_TRUE(quiet.texts().empty());
+    EXPECT_DOUBLE_EQ(back.spectrum.hmu, 1486.6);
+    ASSERT_EQ(back.spectrum.energy.size(), m.spectrum.energy.size());
+    for (std::size_t i = 0; i < back.spectrum.energy.size(); ++i) {
+        EXPECT_NEAR(back.spectrum.energy[i], m.spectrum.energy[i], kTol) << i;
+        EXPECT_DOUBLE_EQ(back.spectrum.counts[i], m.spectrum.counts[i]) << i;
+    }
 }
 
 // ---- A binding spectrum whose photon energy differs from the configuration's ----

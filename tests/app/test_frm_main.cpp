@@ -2,15 +2,18 @@
 // the energy shift, the header window and the exit checks, through the real file routines of
 // the output folder and the scripted dialogs, in a temporary start directory seeded with the
 // example settings and fit controls.
+#include "apply_colours.h"
 #include "command_fixture.h"
 #include "core/data_commands.h"
+#include "core/data_file_choice.h"
 #include "core/startup.h"
-#include "data_file_choice.h"
 #include "editor/frm_header.h"
 #include "frm_main.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -18,6 +21,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -159,7 +165,7 @@ const EntryCase kEntries[] = {
     {"mnuHelp", "Help", true},
     {"mnuCustomize", "Customize", true},
     {"mnuNewItem_0", "Configuration", false},  // its command comes later
-    {"mnuOpenItem_0", "All Files", false},
+    {"mnuOpenItem_0", "All Files", true},
     {"mnuOpenItem_1", "Data", true},
     {"mnuOpenItem_2", "Configuration", false},
     {"mnuSave", "Save ...", true},
@@ -236,6 +242,36 @@ TEST_F(MainWindow, OpenDataLoadsTheExampleAndEnablesPlot)
     action("mnuOpenItem_1")->trigger();
     EXPECT_EQ(m_dialogs.records().back().defaultText, file);
     EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+TEST_F(MainWindow, OpenAllFilesOpensTheRememberedSpectrumWithoutADialog)
+{
+    frmMain& w = started();
+    const std::string file = example("synthetic_c1s.dat");
+    std::ofstream(m_folder.file("last_data.dat")) << "\"" << file << "\"\n";
+    action("mnuOpenItem_0")->trigger();
+
+    EXPECT_TRUE(m_dialogs.records().empty());
+    EXPECT_TRUE(m_module.dataLoaded);
+    EXPECT_EQ(m_module.spectrum.fileName, file);
+    EXPECT_EQ(m_module.spectrum.np, 601);
+    EXPECT_TRUE(action("mnuPlot")->isEnabled());
+    EXPECT_TRUE(action("mnuSaveAsItem_0")->isEnabled());
+    EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : synthetic_c1s.dat  "));
+}
+
+TEST_F(MainWindow, OpenAllFilesWithTheRememberedSpectrumGoneStopsWithItsName)
+{
+    frmMain& w = started();
+    const Module1 before = m_module;
+    const std::string gone = m_folder.file("deleted.dat");
+    std::ofstream(m_folder.file("last_data.dat")) << "\"" << gone << "\"\n";
+    action("mnuOpenItem_0")->trigger();
+    EXPECT_EQ(m_dialogs.texts(),
+              std::vector<std::string>{gone + "   does not exist  -  open files individually"});
+    EXPECT_EQ(m_module, before);
+    EXPECT_FALSE(action("mnuSaveAsItem_0")->isEnabled());
+    EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File :"));
 }
 
 TEST_F(MainWindow, CancelledOrMissingOpenChangesNothing)
@@ -440,6 +476,86 @@ TEST_F(HeaderWindow, EditsStayWithTheirSpectrumWhenOtherDataAreOpened)
     for (const std::string& line : m_module.spectrum.headerLines) {
         EXPECT_EQ(line.find("typed for the example"), std::string::npos) << line;
     }
+}
+
+// ---- colours -------------------------------------------------------------------------------
+
+// Settings whose five colours all differ and are not symmetric in their bytes, so that a colour
+// taken from the wrong slot or with red and blue swapped shows. Written as 0xBBGGRR.
+const char* const kColourSettings =
+    "data_extension dat\nconfig_extension cfg\n"
+    "text_colour 0x0000FF\n"           // red
+    "window_back_colour 0xFFE0C0\n"    // light blue
+    "text_box_back_colour 0x00FFFF\n"  // yellow
+    "button_back_colour 0x008000\n"    // dark green
+    "option_back_colour 0x800080\n";   // purple
+const QColor kRed(255, 0, 0);
+const QColor kLightBlue(0xC0, 0xE0, 0xFF);
+const QColor kYellow(255, 255, 0);
+const QColor kDarkGreen(0, 0x80, 0);
+const QColor kPurple(0x80, 0, 0x80);
+
+TEST_F(MainWindow, WindowsTakeTheirColoursFromTheSettingsOnLoad)
+{
+    fs::remove(m_folder.file("fini.dat"));
+    std::ofstream(m_folder.file("fini.dat")) << kColourSettings;
+    frmMain& w = started();
+    ASSERT_TRUE(m_dialogs.records().empty());  // the settings were read, not defaulted
+
+    EXPECT_EQ(w.palette().color(QPalette::Window), kLightBlue);
+    EXPECT_EQ(w.palette().color(QPalette::WindowText), kRed);
+    auto* status = w.findChild<QLineEdit*>(QStringLiteral("txtStatus"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->palette().color(QPalette::Base), kYellow);
+    EXPECT_EQ(status->palette().color(QPalette::Text), kRed);
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblStatus"))->palette().color(QPalette::Window),
+              kLightBlue);
+
+    openData(example("synthetic_c1s.dat"));
+    action("mnuEditHeader")->trigger();
+    auto* header = w.mdiArea()->findChild<frmHeader*>(QStringLiteral("frmHeader"));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->palette().color(QPalette::Window), kLightBlue);
+    EXPECT_EQ(header->txtHeader()->palette().color(QPalette::Base), kYellow);
+    EXPECT_EQ(header->txtHeader()->palette().color(QPalette::Text), kRed);
+}
+
+// One control of each kind in a window of its own: the first matching kind decides.
+TEST(ApplyColours, EachKindOfControlGetsItsColours)
+{
+    Colours colours;
+    colours.text = 0x0000FF;
+    colours.windowBack = 0xFFE0C0;
+    colours.textBoxBack = 0x00FFFF;
+    colours.buttonBack = 0x008000;
+    colours.optionBack = 0x800080;
+    QWidget window;
+    auto* masked = new QLineEdit(&window);
+    masked->setInputMask(QStringLiteral("99.99"));
+    auto* combo = new QComboBox(&window);
+    auto* grid = new QTableWidget(2, 2, &window);
+    auto* button = new QPushButton(QStringLiteral("Apply"), &window);
+    const QColor buttonText = button->palette().color(QPalette::ButtonText);
+    auto* option = new QRadioButton(&window);
+    auto* container = new QWidget(&window);
+    auto* inner = new QLineEdit(container);  // a text box inside a frame is still a text box
+    ApplyColours(window, colours);
+
+    EXPECT_EQ(masked->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(masked->palette().color(QPalette::Text), kRed);
+    EXPECT_EQ(combo->palette().color(QPalette::Base), kYellow);
+    EXPECT_EQ(grid->palette().color(QPalette::Base), kYellow);
+    EXPECT_EQ(grid->palette().color(QPalette::Text), kRed);
+    EXPECT_EQ(grid->horizontalHeader()->palette().color(QPalette::Button), QColor(Qt::white));
+    EXPECT_EQ(grid->verticalHeader()->palette().color(QPalette::Button), QColor(Qt::white));
+    EXPECT_EQ(button->palette().color(QPalette::Button), kDarkGreen);
+    EXPECT_EQ(button->palette().color(QPalette::ButtonText), buttonText);
+    EXPECT_EQ(option->palette().color(QPalette::Window), kPurple);
+    EXPECT_EQ(option->palette().color(QPalette::WindowText), kRed);
+    EXPECT_EQ(container->palette().color(QPalette::Window), kLightBlue);
+    EXPECT_EQ(inner->palette().color(QPalette::Base), kYellow);
+    EXPECT_EQ(window.palette().color(QPalette::Window), kLightBlue);
+    EXPECT_EQ(window.palette().color(QPalette::WindowText), kRed);
 }
 
 // ---- choosing the data file, without a window ----------------------------------------------

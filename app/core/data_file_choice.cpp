@@ -1,4 +1,4 @@
-#include "data_file_choice.h"
+#include "core/data_file_choice.h"
 
 #include <filesystem>
 #include <fstream>

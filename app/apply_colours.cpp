@@ -1,0 +1,115 @@
+#include "apply_colours.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextEdit>
+#include <QWidget>
+
+namespace varnix::app {
+
+namespace {
+
+constexpr int32_t kWhite = 0xFFFFFF;
+
+// Sets the given roles of a widget's own palette, leaving the others to the parent's.
+void paint(QWidget& widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+{
+    QPalette palette = widget.palette();
+    for (const auto& [role, colour] : roles) {
+        palette.setColor(role, colour);
+    }
+    widget.setPalette(palette);
+}
+
+void paintBox(QWidget& box, int32_t back, const Colours& c)
+{
+    paint(box, {{QPalette::Base, toQColor(back)}, {QPalette::Text, toQColor(c.text)}});
+}
+
+void paintGrid(QAbstractItemView& grid, const Colours& c)
+{
+    paintBox(grid, c.textBoxBack, c);
+    auto* table = qobject_cast<QTableView*>(&grid);
+    if (table == nullptr) {
+        return;
+    }
+    for (QHeaderView* fixed : {table->horizontalHeader(), table->verticalHeader()}) {
+        paint(*fixed, {{QPalette::Button, toQColor(kWhite)},
+                       {QPalette::Window, toQColor(kWhite)},
+                       {QPalette::ButtonText, toQColor(c.text)}});
+    }
+}
+
+// The window background and the text colour: the last row for controls, and the window itself.
+void paintPlain(QWidget& widget, const Colours& c)
+{
+    paint(widget,
+          {{QPalette::Window, toQColor(c.windowBack)}, {QPalette::WindowText, toQColor(c.text)}});
+    if (auto* mdi = qobject_cast<QMdiArea*>(&widget)) {
+        mdi->setBackground(toQColor(c.windowBack));
+    }
+}
+
+// Colours one control by its kind; true when it is of no particular kind and so a container
+// whose children are controls too.
+bool colourControl(QWidget& w, const Colours& c)
+{
+    auto* line = qobject_cast<QLineEdit*>(&w);
+    if (line != nullptr && !line->inputMask().isEmpty()) {
+        paintBox(w, kWhite, c);
+    } else if (line != nullptr || qobject_cast<QPlainTextEdit*>(&w) != nullptr ||
+               qobject_cast<QTextEdit*>(&w) != nullptr || qobject_cast<QComboBox*>(&w) != nullptr) {
+        paintBox(w, c.textBoxBack, c);
+    } else if (auto* grid = qobject_cast<QAbstractItemView*>(&w)) {
+        paintGrid(*grid, c);
+    } else if (qobject_cast<QPushButton*>(&w) != nullptr) {
+        paint(w, {{QPalette::Button, toQColor(c.buttonBack)}});
+    } else if (qobject_cast<QRadioButton*>(&w) != nullptr) {
+        paint(w, {{QPalette::Window, toQColor(c.optionBack)},
+                  {QPalette::WindowText, toQColor(c.text)}});
+        w.setAutoFillBackground(true);  // its own background, not the window's showing through
+    } else {
+        paintPlain(w, c);
+        // A spin box is one control; its inner line edit is not a text box of the window.
+        return qobject_cast<QAbstractSpinBox*>(&w) == nullptr;
+    }
+    return false;
+}
+
+void colourChildren(QWidget& parent, const Colours& c)
+{
+    for (QWidget* child : parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() || qobject_cast<QMdiSubWindow*>(child) != nullptr) {
+            continue;
+        }
+        if (colourControl(*child, c)) {
+            colourChildren(*child, c);
+        }
+    }
+}
+
+}  // namespace
+
+QColor toQColor(int32_t bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+void ApplyColours(QWidget& window, const Colours& colours)
+{
+    colourChildren(window, colours);
+    paintPlain(window, colours);
+    window.setAutoFillBackground(true);
+}
+
+}  // namespace varnix::app

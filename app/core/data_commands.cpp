@@ -52,15 +52,23 @@ std::string resolvedName(const Module1& module, const std::string& fileName)
     return (std::filesystem::path(module.startDirectory) / path).string();
 }
 
-Dimensions callTessor(Dialogs& dialogs, LibraryLoader& loader, const std::string& name)
+// The routine of a data library, or its "not found" message and the read abandoned.
+template <class F>
+F routineOrAbandon(LibraryLoader& loader, Dialogs& dialogs, std::string_view name,
+                   std::string_view notFound)
 {
-    TessorFunction tessor = nullptr;
     try {
-        tessor = loader.routine<TessorFunction>("tessor");
+        return loader.routine<F>(name);
     } catch (const LibraryMissing&) {
-        dialogs.message("Fortran dll TESSOR.DLL not found - ABORT");
+        dialogs.message(notFound);
         throw Abandon{};
     }
+}
+
+Dimensions callTessor(Dialogs& dialogs, LibraryLoader& loader, const std::string& name)
+{
+    const auto tessor = routineOrAbandon<TessorFunction>(
+        loader, dialogs, "tessor", "Fortran dll TESSOR.DLL not found - ABORT");
     Dimensions dims;
     int32_t photonEnergyFlag = 0;
     int32_t status = kStatusOk;
@@ -97,13 +105,8 @@ Dimensions callTessor(Dialogs& dialogs, LibraryLoader& loader, const std::string
 void callKapril(Dialogs& dialogs, LibraryLoader& loader, const std::string& name,
                 const Dimensions& dims, Spectrum& read, int32_t& status)
 {
-    KaprilFunction kapril = nullptr;
-    try {
-        kapril = loader.routine<KaprilFunction>("kapril");
-    } catch (const LibraryMissing&) {
-        dialogs.message("Fortran dll KAPRIL.DLL not found - ABORT");
-        throw Abandon{};
-    }
+    const auto kapril = routineOrAbandon<KaprilFunction>(
+        loader, dialogs, "kapril", "Fortran dll KAPRIL.DLL not found - ABORT");
     read.headerWidth = dims.nh > 0 ? kHeaderWidth : 1;
     const int32_t rows = std::max(dims.nh, 1);
     read.np = dims.np;

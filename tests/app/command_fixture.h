@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/library_loader.h"
+#include "core/startup.h"
 #include "core/scripted_dialogs.h"
 
 #include <cstdlib>  // mkdtemp
@@ -50,6 +51,16 @@ inline LibraryLoader loaderWithout(const TempFolder& folder)
     fs::create_directories(folder.path() / "no_libraries");
     return LibraryLoader(folder.path() / "no_libraries", false);
 }
+
+// Another copy running or not, as a test says.
+class FakeLock final : public InstanceLock {
+public:
+    explicit FakeLock(bool free) : m_free(free) {}
+    bool acquire() override { return m_free; }
+
+private:
+    bool m_free;
+};
 
 // Queues the answers given; an input of "<cancel>" cancels the input box.
 inline void script(ScriptedDialogs& dialogs, const std::optional<std::string>& input,

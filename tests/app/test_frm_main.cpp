@@ -52,15 +52,6 @@ private:
 [[maybe_unused]] auto* const kQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-class FakeLock final : public InstanceLock {
-public:
-    explicit FakeLock(bool free) : m_free(free) {}
-    bool acquire() override { return m_free; }
-
-private:
-    bool m_free;
-};
-
 const std::string kExitDataQuestion =
     "Modified Experimental Data Not Saved - Continue Exit Anyway?";
 

@@ -37,15 +37,6 @@ const FitControls kHandWrittenControls{7, 2.5e-6, 0.5, 4.0, 9, 1e-7, 13, 5.5};
 // What tests/data/settings/mixed_notation.dat states.
 const Colours kMixedNotationColours{0x0000FF, 0xC0C0C0, 0xFFFFFF, 0x00FF00, 0xC0C0C0};
 
-class FakeLock final : public InstanceLock {
-public:
-    explicit FakeLock(bool free) : m_free(free) {}
-    bool acquire() override { return m_free; }
-
-private:
-    bool m_free;
-};
-
 // Everything start-up must reset, set otherwise, so that a reset is seen.
 Module1 usedModule()
 {

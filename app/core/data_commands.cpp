@@ -269,8 +269,13 @@ bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuStat
     module.dataLoaded = true;
     module.calculationDone = false;
     module.calculationSaved = true;
-    module.plotType = 0;
+    module.plot.plotType = 0;
+    module.zoom = ZoomBackup{};
     menu.saveAsData.enabled = true;
+    menu.plotItems[0].enabled = true;
+    for (std::size_t item = 1; item < menu.plotItems.size(); ++item) {
+        menu.plotItems[item].enabled = false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/dialogs.h"
 #include "core/module1.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,11 @@ struct MenuState {
     MenuEntry energiesBoth;
     // Plot, commands, Write
     MenuEntry plot{false, false};
+    // Experimental Spectrum, Experimental and Calculated Spectra, the three residual plots: the
+    // last four only once a spectrum has been calculated.
+    std::array<MenuEntry, 5> plotItems{MenuEntry{}, MenuEntry{false, false},
+                                       MenuEntry{false, false}, MenuEntry{false, false},
+                                       MenuEntry{false, false}};
     MenuEntry calculateSpectrum{false, false};
     MenuEntry startFit{false, false};
     MenuEntry write{false, false};

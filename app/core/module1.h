@@ -95,10 +95,23 @@ struct FitControls {
     bool operator==(const FitControls&) const = default;
 };
 
+// The engine's flat parameter arrays, as InitPar prepares them from the configuration before
+// every calculation or fit: npar entries each, 0-based; partners are 0-based parameter indices
+// (the engine call turns them into its 1-based ones).
+struct EngineParameters {
+    std::vector<double> p;
+    std::vector<int32_t> varied;  // the link state: varied, correlated or fixed
+    std::vector<int32_t> partner;
+    std::vector<double> factor;
+    std::vector<int32_t> linkKind;
+    int32_t nfree = 0;
+
+    bool operator==(const EngineParameters&) const = default;
+};
+
 struct FitResults {
     std::vector<double> parameters;  // npar fitted values
-    std::vector<double> calculated;  // np
-    std::vector<double> components;  // np × ncomp, column-major
+    std::vector<double> components;  // np × ncomp, column-major: component c at point i is [i + np·c]
     double chiSquare = 0.0;
     int32_t nfree = 0;
     std::vector<double> errorMatrix;  // nfree × nfree, column-major, free parameters in order
@@ -137,11 +150,42 @@ struct WindowsOpen {
     bool operator==(const WindowsOpen&) const = default;
 };
 
+// What the Plot menu chose; read by Plot and by the PostScript page.
+struct PlotSettings {
+    int32_t plotType = 0;  // the Plot menu entry last chosen, 0 … 4
+    bool withCalculation = false;  // show the calculated spectrum and its components
+    bool residualFlag = false;     // residuals have been asked for
+    int32_t residualScale = 0;     // 0: no residuals; else the factor on counts − calculated
+
+    bool operator==(const PlotSettings&) const = default;
+};
+
+// The spectrum as it was before the first zoom, so that every zoom cuts from the full data and
+// Reset brings them back. Cleared when data are read and when a spectrum is calculated.
+struct ZoomBackup {
+    bool zoomed = false;
+    int32_t npFull = 0;
+    std::vector<double> energy;
+    std::vector<double> counts;
+    std::vector<double> sigma;
+    // Only when a calculated spectrum existed at the first zoom.
+    std::vector<double> calculated;
+    std::vector<double> components;  // npFull × ncomp, column-major
+    std::vector<double> residuals;
+
+    bool operator==(const ZoomBackup&) const = default;
+};
+
 struct Module1 {
     Spectrum spectrum;
     Configuration configuration;
     FitControls fitControls;
     FitResults fitResults;
+    EngineParameters engine;
+    std::vector<double> residuals;  // np: (counts − calculated) × residual scale
+    PlotSettings plot;
+    ZoomBackup zoom;
+    bool plotShown = false;  // the plot window has drawn its chart
 
     bool dataLoaded = false;
     bool configLoaded = false;
@@ -163,8 +207,6 @@ struct Module1 {
     int32_t innerWidth = 0;
     int32_t innerHeight = 0;
     int32_t currentPeak = 1;  // as the setup window numbers peaks, from 1
-    int32_t plotType = 0;     // the Plot menu entry last chosen, 0 … 4
-    int32_t residualScale = 0;
     int32_t engineMode = 0;   // mode of the last engine call
     // Position and height of each peak as last drawn as a marker: nds entries.
     std::vector<double> markerPosition;

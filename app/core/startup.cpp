@@ -164,8 +164,8 @@ StartUpOutcome startUp(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
 
     module.configuration.hmuConfig = 0.0;
     module.currentPeak = 1;
-    module.plotType = 0;
-    module.residualScale = 0;
+    module.plot.plotType = 0;
+    module.plot.residualScale = 0;
     outcome.proceed = true;
     return outcome;
 }

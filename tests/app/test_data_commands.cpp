@@ -37,7 +37,7 @@ Module1 earlier()
     m.spectrum.fileName = "earlier.dat";
     m.dataLoaded = m.calculationDone = true;
     m.dataSaved = m.calculationSaved = false;
-    m.plotType = 3;
+    m.plot.plotType = 3;
     return m;
 }
 
@@ -151,7 +151,7 @@ TEST(DataCommands, MissingLibrariesFilesAndRefusedWritesChangeNothing)
                                       "Error return from woldek.dll - incorrect write of data"}));
     ASSERT_TRUE(OpenData(m, dialogs, loader, menu, dataFile("dat/crlf.dat")));
     EXPECT_TRUE(m.dataLoaded && !m.calculationDone && m.calculationSaved && m.dataSaved);
-    EXPECT_EQ(m.plotType, 0);
+    EXPECT_EQ(m.plot.plotType, 0);
     EXPECT_TRUE(menu.saveAsData.enabled);  // there are data to save now
 }
 

@@ -50,8 +50,8 @@ Module1 usedModule()
     m.engineMode = 2;
     m.configuration.hmuConfig = 1486.6;
     m.currentPeak = 3;
-    m.plotType = 4;
-    m.residualScale = 10;
+    m.plot.plotType = 4;
+    m.plot.residualScale = 10;
     return m;
 }
 

@@ -1,0 +1,1 @@
+#include "core/config_commands.h"

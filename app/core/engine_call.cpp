@@ -1,0 +1,1 @@
+#include "core/engine_call.h"

@@ -1,0 +1,1 @@
+#include "core/init_par.h"

@@ -1,0 +1,1 @@
+#include "core/plot_sets.h"

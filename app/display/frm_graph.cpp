@@ -1,0 +1,1 @@
+#include "display/frm_graph.h"

@@ -149,7 +149,9 @@ void frmMain::createCommandMenus()
         "Exp and Calc Spectra + Residuals x1", "Exp and Calc Spectra + Residuals x5",
         "Exp and Calc Spectra + Residuals x10"};
     for (std::size_t i = 0; i < plots.size(); ++i) {
-        addEntry(plot, plots[i], qPrintable(indexed("mnuPlotItem", static_cast<int>(i))));
+        QAction* item = plot->addAction(QString::fromLatin1(plots[i]));
+        item->setObjectName(indexed("mnuPlotItem", static_cast<int>(i)));
+        bind(item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, false);
     }
     addBarEntry("Calculate Spectrum", "mnuCalculate", &MenuState::calculateSpectrum, false);
     addBarEntry("Start Fit", "mnuFit", &MenuState::startFit, false);
@@ -209,13 +211,18 @@ void frmMain::bind(QAction* action, MenuEntry MenuState::*entry, bool available)
         action->setEnabled(available);
         return;
     }
-    m_bindings.push_back({entry, action, available});
+    bind(action, [entry](const MenuState& m) -> const MenuEntry& { return m.*entry; }, available);
+}
+
+void frmMain::bind(QAction* action, EntryOf entry, bool available)
+{
+    m_bindings.push_back({std::move(entry), action, available});
 }
 
 void frmMain::applyMenuState()
 {
     for (const Binding& b : m_bindings) {
-        const MenuEntry& entry = m_menu.*(b.entry);
+        const MenuEntry& entry = b.entry(m_menu);
         b.action->setEnabled(entry.enabled && b.available);
         b.action->setCheckable(entry.checked);
         b.action->setChecked(entry.checked);

@@ -17,6 +17,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,8 +68,9 @@ protected:
 private:
     // One menu-state entry and the action that shows it. Entries without a command yet are
     // never enabled.
+    using EntryOf = std::function<const MenuEntry&(const MenuState&)>;
     struct Binding {
-        MenuEntry MenuState::*entry;
+        EntryOf entry;
         QAction* action;
         bool available;
     };
@@ -86,6 +88,7 @@ private:
     QAction* addBarEntry(const char* caption, const char* name, MenuEntry MenuState::*entry,
                          bool available);
     void bind(QAction* action, MenuEntry MenuState::*entry, bool available);
+    void bind(QAction* action, EntryOf entry, bool available);
     void applyMenuState();
     void placeWindow();
     void setStatusText(const std::string& text);

@@ -511,6 +511,41 @@ TEST_F(MainWindow, WindowsTakeTheirColoursFromTheSettingsOnLoad)
     EXPECT_EQ(header->txtHeader()->palette().color(QPalette::Text), kRed);
 }
 
+// No library anywhere: start-up says so once for the settings and once for the fit controls,
+// in that order, and runs on with the defaults; a data command then says which routine is
+// missing and opens nothing, and the exit checks still offer to save the default controls.
+TEST_F(MainWindow, WithoutLibrariesStartUpUsesDefaultsAndCommandsSayWhatIsMissing)
+{
+    LibraryLoader none = loaderWithout(m_folder);
+    m_dialogs.answerOpenFile(example("synthetic_c1s.dat")).answerYesNo(false);
+    frmMain w(m_module, m_dialogs, none, m_lock);
+    ASSERT_TRUE(w.Form_Load(m_folder.path().string()));
+    w.show();
+
+    ASSERT_EQ(m_dialogs.records().size(), 2U);
+    EXPECT_EQ(m_dialogs.records()[0].text,
+              "Fortran dll nostel.DLL not found - using defaults\n"
+              "Use menue item Options to change defaults");
+    EXPECT_EQ(m_dialogs.records()[1].text,
+              "Fortran dll JUNDRA.DLL not found - use Edit:Fit Parameters to edit default "
+              "values - then save them");
+    EXPECT_EQ(m_module.colours, Colours{});
+    EXPECT_EQ(m_module.fitControls, FitControls{});
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_TRUE(w.menuState().saveFitParameters.enabled);
+
+    w.findChild<QAction*>(QStringLiteral("mnuOpenItem_1"))->trigger();
+    EXPECT_EQ(m_dialogs.records().back().text, "Fortran dll TESSOR.DLL not found - ABORT");
+    EXPECT_FALSE(m_module.dataLoaded);
+    EXPECT_FALSE(w.menuState().plot.enabled);
+
+    w.close();
+    EXPECT_EQ(m_dialogs.records().back().text,
+              "Fit Parameter Data Not Saved - Continue Exit Anyway?");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(m_module.exitCancelled);
+}
+
 // One control of each kind in a window of its own: the first matching kind decides.
 TEST(ApplyColours, EachKindOfControlGetsItsColours)
 {

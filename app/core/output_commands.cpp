@@ -1,0 +1,1 @@
+#include "core/output_commands.h"

@@ -98,7 +98,7 @@ void frmMain::createMenus()
 
 void frmMain::createFileMenu()
 {
-    QMenu* file = addSubmenu(nullptr, "File", "mnuFile");
+    QMenu* file = addSubmenu(nullptr, "File", "mnuFile", &MenuState::file);
     QMenu* fileNew = addSubmenu(file, "New", "mnuNew");
     addEntry(fileNew, "Configuration", "mnuNewItem_0", &MenuState::newConfiguration);
 

@@ -1,1 +1,116 @@
 #include "core/calculate.h"
+
+#include "core/engine_call.h"
+#include "core/init_par.h"
+#include "core/startup.h"
+
+#include <exception>
+#include <utility>
+
+namespace varnix::app {
+
+namespace {
+
+template <class Hook, class... Args>
+void run(const Hook& hook, Args&&... args)
+{
+    if (hook) {
+        hook(std::forward<Args>(args)...);
+    }
+}
+
+void setPlotModes(const Module1& module, const CalculationHooks& hooks, bool enabled)
+{
+    if (module.windowOpen.plot) {
+        run(hooks.enablePlotModes, enabled);
+    }
+}
+
+void beginWork(const Module1& module, const CalculationHooks& hooks)
+{
+    run(hooks.showStatus, kCalculatingStatus);
+    run(hooks.setBusy, true);
+    setPlotModes(module, hooks, false);
+    run(hooks.processEvents);
+}
+
+void endWork(const Module1& module, const CalculationHooks& hooks)
+{
+    run(hooks.setBusy, false);
+    setPlotModes(module, hooks, true);
+}
+
+void enableCalculatedSpectrumMenus(MenuState& menu)
+{
+    menu.startFit.enabled = true;
+    menu.writeGraph.enabled = true;
+    menu.saveAsCalculatedSpectra = MenuEntry{true, false};
+    menu.saveAsCalculatedSpectraAndData = MenuEntry{true, false};
+    menu.write.enabled = true;
+    for (std::size_t item = 1; item < menu.plotItems.size(); ++item) {
+        menu.plotItems[item].enabled = true;
+    }
+}
+
+void finish(Module1& module, MenuState& menu, const CalculationHooks& hooks)
+{
+    module.engineMode = kEngineCalculate;
+    module.calculationDone = true;
+    module.calculationSaved = false;
+    computeResiduals(module);
+    module.zoom = ZoomBackup{};
+    enableCalculatedSpectrumMenus(menu);
+    endWork(module, hooks);
+    if (module.plot.plotType == 0) {
+        module.plot.plotType = 1;
+    }
+    run(hooks.redrawPlot);
+    run(hooks.showStatus, kWaitingForInputStatus);
+}
+
+CalculationOutcome fail(Module1& module, Dialogs& dialogs, std::string_view message,
+                        const MenuState& menuBefore, MenuState& menu,
+                        const CalculationHooks& hooks)
+{
+    endWork(module, hooks);
+    if (endProgram(module, dialogs, message, menuBefore, menu)) {
+        return CalculationOutcome::Quit;
+    }
+    run(hooks.showStatus, kWaitingForInputStatus);
+    return CalculationOutcome::Abandoned;
+}
+
+}  // namespace
+
+void computeResiduals(Module1& module)
+{
+    const Spectrum& s = module.spectrum;
+    const auto np = static_cast<std::size_t>(s.np);
+    const auto scale = static_cast<double>(module.plot.residualScale);
+    module.residuals.assign(np, 0.0);
+    for (std::size_t i = 0; i < np; ++i) {
+        module.residuals[i] = (s.counts[i] - s.calculated[i]) * scale;
+    }
+}
+
+CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                                     MenuState& menu, const CalculationHooks& hooks)
+{
+    const MenuState menuBefore = menu;
+    try {
+        MakeParameterNames(module.configuration);
+        if (InitPar(module, dialogs) != kInitParReady) {
+            return CalculationOutcome::Refused;
+        }
+        beginWork(module, hooks);
+        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda);
+    } catch (const LibraryMissing&) {
+        return fail(module, dialogs, kEngineNotFound, menuBefore, menu, hooks);
+    } catch (const std::exception&) {
+        return fail(module, dialogs, kUnknownFitError, menuBefore, menu, hooks);
+    }
+    finish(module, menu, hooks);
+    return CalculationOutcome::Calculated;
+}
+
+}  // namespace varnix::app

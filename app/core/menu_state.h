@@ -21,6 +21,7 @@ struct MenuEntry {
 
 struct MenuState {
     // File
+    MenuEntry file;  // the whole menu; only a running fit locks it
     MenuEntry newConfiguration;
     MenuEntry openAllFiles;
     MenuEntry openData;

@@ -1,0 +1,246 @@
+#include "core/fit_driver.h"
+
+#include "core/calculate.h"
+#include "core/engine_call.h"
+#include "core/init_par.h"
+#include "core/number_format.h"
+#include "core/startup.h"
+
+#include "statistics.h"
+
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <utility>
+
+namespace varnix::app {
+
+namespace {
+
+template <class Hook, class... Args>
+void run(const Hook& hook, Args&&... args)
+{
+    if (hook) {
+        hook(std::forward<Args>(args)...);
+    }
+}
+
+// How the iterations ended, and what the completion still has to do.
+enum class LoopEnd {
+    Stopped,    // a stopping rule or MAXIT: the error matrix follows
+    BrokenOff,  // Break answered No
+    Exit,       // Exit chosen during the iterations
+};
+
+// A failure that ends the program; nullopt as message when the user has just said No to a
+// question that already told why.
+struct FitFailure {
+    std::optional<std::string_view> message;
+};
+
+void lockMenus(MenuState& menu)
+{
+    for (MenuEntry* entry : {&menu.file, &menu.edit, &menu.plot, &menu.calculateSpectrum,
+                             &menu.startFit, &menu.write, &menu.help, &menu.customize}) {
+        entry->enabled = false;
+    }
+    menu.breakFit.enabled = true;
+}
+
+// The menus of a finished fit, broken off or not.
+void unlockMenus(MenuState& menu)
+{
+    for (MenuEntry* entry : {&menu.file, &menu.edit, &menu.plot, &menu.startFit,
+                             &menu.calculateSpectrum, &menu.write, &menu.writeGraph, &menu.help,
+                             &menu.customize, &menu.writeResults, &menu.writeCorrelations}) {
+        entry->enabled = true;
+    }
+    for (MenuEntry& item : menu.plotItems) {
+        item.enabled = true;
+    }
+    menu.breakFit.enabled = false;
+    menu.saveAsCalculatedSpectra = MenuEntry{true, false};
+    menu.saveAsCalculatedSpectraAndData = MenuEntry{true, false};
+}
+
+// The plot follows the accepted parameters; a zoom backup would hold the model of before.
+void redraw(Module1& module, const FitHooks& hooks)
+{
+    computeResiduals(module);
+    module.zoom = ZoomBackup{};
+    run(hooks.redrawPlot);
+}
+
+void prepare(Module1& module, MenuState& menu, const FitHooks& hooks)
+{
+    run(hooks.closeEditingWindows);
+    lockMenus(menu);
+    run(hooks.applyMenus);
+    run(hooks.setBusy, true);
+    run(hooks.plotWindowFitting, true);
+    run(hooks.showPanels, IterationPanels{"After Iteration : ", "R : ", "delta R : "});
+    module.fitResults.standardDeviationsAvailable = false;
+    run(hooks.showStatus, runningFitStatus(1));
+    module.engineMode = kEngineIterate;
+    run(hooks.processEvents);
+}
+
+// One engine call with the questions a singular matrix or a λ failure asks; throws FitFailure
+// when the user says No.
+EngineCallResult callAndAsk(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                            int32_t mode, double lambda)
+{
+    const EngineCallResult result = callEngine(module, loader, mode, lambda);
+    if (result.inversionStatus > 0 && !dialogs.askYesNo(kInversionQuestion)) {
+        throw FitFailure{};
+    }
+    if (mode == kEngineIterate && result.lambdaStatus > 0 && !dialogs.askYesNo(kLambdaQuestion)) {
+        throw FitFailure{};
+    }
+    return result;
+}
+
+LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const FitHooks& hooks)
+{
+    const FitControls& controls = module.fitControls;
+    const double points = static_cast<double>(module.spectrum.np);
+    double lambda = controls.lambda;  // carried from one iteration to the next
+    double previousR = 0.0;
+    int32_t iteration = 1;
+    while (iteration <= controls.maxit) {
+        lambda = callAndAsk(module, dialogs, loader, kEngineIterate, lambda).lambda;
+        module.calculationDone = true;
+        const double r = std::sqrt(module.fitResults.chiSquare / points);
+        const double deltaR = iteration == 1 ? r : previousR - r;
+        run(hooks.showPanels, iterationPanels(iteration, r, deltaR));
+        if (r < controls.rmin || deltaR < 0.0 || deltaR < controls.rmin) {
+            return LoopEnd::Stopped;
+        }
+        previousR = r;
+        redraw(module, hooks);
+        run(hooks.showResults, false, false);
+        run(hooks.processEvents);
+        if (hooks.exitRequested && hooks.exitRequested()) {
+            return LoopEnd::Exit;
+        }
+        if (module.breakRequested) {
+            if (!dialogs.askYesNo(kContinueFitQuestion)) {
+                return LoopEnd::BrokenOff;
+            }
+            module.breakRequested = false;
+        }
+        ++iteration;
+        run(hooks.showStatus, runningFitStatus(iteration));
+        run(hooks.processEvents);
+    }
+    std::string warning = "Warning - not converged after MAXIT = ";
+    dialogs.message(warning.append(std::to_string(controls.maxit)).append(" iterations"));
+    return LoopEnd::Stopped;
+}
+
+// The undamped error matrix and the condition number, then the standard deviations; a negative
+// diagonal element is a failure that ends the program.
+void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                 const FitHooks& hooks)
+{
+    menu.breakFit.enabled = false;
+    run(hooks.applyMenus);
+    run(hooks.showStatus, kErrorMatrixStatus);
+    run(hooks.processEvents);
+    module.engineMode = kEngineErrorMatrix;
+    callAndAsk(module, dialogs, loader, kEngineErrorMatrix, 0.0);
+    FitResults& results = module.fitResults;
+    engine::StandardDeviations sd = engine::standardDeviations(results.errorMatrix, results.nfree);
+    if (sd.negativeDiagonal >= 0) {
+        throw FitFailure{engine::kNegativeDiagonalMessage};
+    }
+    results.standardDeviations = std::move(sd.values);
+}
+
+void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brokenOff)
+{
+    run(hooks.setBusy, false);
+    if (brokenOff) {
+        run(hooks.showStatus, kAfterBreakStatus);
+    } else {
+        module.fitResults.standardDeviationsAvailable = true;
+        run(hooks.showStatus, kFinishedStatus);
+    }
+    unlockMenus(menu);
+    run(hooks.applyMenus);
+    // The last iteration's parameters are the fit's result: the plot shows them, not those of
+    // the iteration before.
+    redraw(module, hooks);
+    run(hooks.showResults, true, brokenOff);
+    module.breakRequested = false;
+    module.calculationSaved = false;
+    run(hooks.plotWindowFitting, false);
+    if (module.plot.plotType == 0) {
+        module.plot.plotType = 1;
+    }
+}
+
+FitOutcome fail(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks& hooks,
+                std::optional<std::string_view> message)
+{
+    run(hooks.setBusy, false);
+    run(hooks.plotWindowFitting, false);
+    module.breakRequested = false;
+    if (module.calculationDone) {
+        module.calculationSaved = false;
+    }
+    unlockMenus(menu);
+    const bool quit = message ? endProgram(module, dialogs, *message, MenuState(menu), menu)
+                              : runExitChecks(module, dialogs, menu);
+    run(hooks.applyMenus);
+    if (!quit) {
+        run(hooks.showStatus, kWaitingForInputStatus);
+    }
+    return quit ? FitOutcome::Quit : FitOutcome::Abandoned;
+}
+
+}  // namespace
+
+std::string runningFitStatus(int32_t iteration)
+{
+    return std::string("  Running fit:   Iteration ")
+        .append(std::to_string(iteration))
+        .append("   -   please wait    (or press Break or Exit to stop after this iteration)");
+}
+
+IterationPanels iterationPanels(int32_t iteration, double r, double deltaR)
+{
+    return IterationPanels{
+        std::string("After Iteration : ").append(std::to_string(iteration)),
+        std::string("R : ").append(formatNumber(r, "0.000000")),
+        std::string("delta R : ").append(formatNumber(deltaR, "0.000000")).append("   ")};
+}
+
+FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                        MenuState& menu, const FitHooks& hooks)
+{
+    try {
+        MakeParameterNames(module.configuration);
+        if (InitPar(module, dialogs) != kInitParReady) {
+            return FitOutcome::Refused;
+        }
+        prepare(module, menu, hooks);
+        const LoopEnd end = iterate(module, dialogs, loader, hooks);
+        if (end == LoopEnd::Stopped) {
+            errorMatrix(module, dialogs, loader, menu, hooks);
+        }
+        complete(module, menu, hooks, end != LoopEnd::Stopped);
+        if (end == LoopEnd::Exit) {
+            return FitOutcome::ExitRequested;
+        }
+        return end == LoopEnd::Stopped ? FitOutcome::Finished : FitOutcome::BrokenOff;
+    } catch (const FitFailure& failure) {
+        return fail(module, dialogs, menu, hooks, failure.message);
+    } catch (const LibraryMissing&) {
+        return fail(module, dialogs, menu, hooks, kEngineNotFound);
+    } catch (const std::exception&) {
+        return fail(module, dialogs, menu, hooks, kUnknownFitError);
+    }
+}
+
+}  // namespace varnix::app

@@ -1,0 +1,85 @@
+// Start Fit (mnuFit_Click of the main window): the whole least-squares fit of the configuration
+// to the spectrum, one engine call per Levenberg–Marquardt iteration, R and ΔR after each, the
+// stopping rules, Break, and the final error-matrix call. Free of widgets: what the windows show
+// goes through FitHooks, and the window applies the menu state whenever the hooks say so.
+//
+// Everything runs on the user-interface thread. Pending window events run only through
+// hooks.processEvents, between engine calls; that is where Break and Exit are chosen, so both
+// act after the current iteration.
+#pragma once
+
+#include "core/dialogs.h"
+#include "core/library_loader.h"
+#include "core/menu_state.h"
+#include "core/module1.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace varnix::app {
+
+inline constexpr std::string_view kInversionQuestion = "Error in matrix inversion - Continue?";
+inline constexpr std::string_view kLambdaQuestion = "Convergence failure in Lambda - Continue?";
+inline constexpr std::string_view kContinueFitQuestion = "Continue fit ?";
+inline constexpr std::string_view kFinishedStatus = "  Finished fit   -    waiting for user action";
+inline constexpr std::string_view kAfterBreakStatus = "  Waiting for user action after Break";
+inline constexpr std::string_view kErrorMatrixStatus =
+    "  Finished fit   -   calculating error matrix and standard deviations  -  please wait";
+
+// The status line while iteration `iteration` runs.
+std::string runningFitStatus(int32_t iteration);
+
+// The three iteration panels of the status bar: "After Iteration : ", "R : ", "delta R : ".
+struct IterationPanels {
+    std::string iteration;
+    std::string r;
+    std::string deltaR;
+
+    bool operator==(const IterationPanels&) const = default;
+};
+
+// The panels after iteration `iteration` with R and ΔR, numbers as "0.000000".
+IterationPanels iterationPanels(int32_t iteration, double r, double deltaR);
+
+// What the fit asks of the windows. A hook left empty has nothing to do.
+struct FitHooks {
+    std::function<void(std::string_view)> showStatus;        // set and repaint the status line
+    std::function<void(const IterationPanels&)> showPanels;  // set and repaint the status bar
+    std::function<void(bool)> setBusy;                       // the hourglass pointer on or off
+    std::function<void()> applyMenus;  // the menu state changed: show it on the actions
+    // Unload the peak setup, results, correlation, all-parameters and fit-parameter windows.
+    std::function<void()> closeEditingWindows;
+    // The plot window during the fit (true: its modes off, the peak selector hidden) and after
+    // it (false: Zoom on, Reset off, Select off). Called whether or not it is open.
+    std::function<void(bool)> plotWindowFitting;
+    std::function<void()> redrawPlot;
+    // The results window, made when needed and filled from fitResults. During the iterations
+    // (final false) without its two buttons; at the end with "Update Configuration", with
+    // "Correlation Matrix" unless the fit was broken off, captioned "Final Results".
+    std::function<void(bool final, bool brokenOff)> showResults;
+    std::function<void()> processEvents;
+    // Exit was chosen while events ran: the fit ends after this iteration, as when broken off.
+    std::function<bool()> exitRequested;
+};
+
+enum class FitOutcome {
+    Finished,       // converged or MAXIT reached; standard deviations available
+    BrokenOff,      // Break answered No: no error matrix, no standard deviations
+    ExitRequested,  // Exit was chosen during the fit: it ended as when broken off, and the
+                    // window now runs the exit checks
+    Refused,        // InitPar showed why; nothing changed
+    Quit,           // a failure ended the program: message shown, exit checks passed
+    Abandoned,      // a failure, but the user cancelled the exit: idle with the last accepted
+                    // parameters and the menus of a finished fit
+};
+
+// The command. See the header comment; the failures — a missing engine, an engine that did
+// nothing, No to the inversion or λ question, a negative diagonal element in the final error
+// matrix — end the fit, restore the menus as a finished fit leaves them and then end the program
+// through the exit checks, so that the configuration and everything unsaved can still be saved.
+FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                        MenuState& menu, const FitHooks& hooks);
+
+}  // namespace varnix::app

@@ -1,0 +1,259 @@
+// Start Fit through the real engine library: a whole fit of the synthetic spectrum, the stopping
+// rules, Break, Exit, the two questions of a failing iteration and the failures that end the
+// program. The hooks record what the windows would have been asked to do.
+#include "command_fixture.h"
+#include "core/calculate.h"
+#include "core/fit_driver.h"
+#include "core/number_format.h"
+#include "synthetic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace varnix::app {
+namespace {
+
+using namespace test;
+using Texts = std::vector<std::string>;
+
+constexpr int32_t kPoints = 201;  // the example's range, coarser: quick under the sanitizers
+
+// The synthetic spectrum with every parameter free at the fit's start values.
+Module1 syntheticModule(const engine::SyntheticSpectrum& s)
+{
+    Module1 m;
+    m.spectrum.np = kPoints;
+    m.spectrum.energy = s.energies;
+    m.spectrum.counts = s.counts;
+    m.spectrum.sigma = s.sigmas;
+    m.spectrum.calculated.assign(kPoints, 0.0);
+    Configuration& c = m.configuration;
+    c.nds = s.nds;
+    c.nbg = s.nbg;
+    ResizeConfiguration(m);
+    c.p.assign(s.startParameters.begin(), s.startParameters.begin() + 20);
+    c.a = {s.startParameters[20], s.startParameters[21], 0.0};
+    MakeParameterNames(c);
+    m.dataLoaded = m.configLoaded = m.fitParametersLoaded = true;
+    return m;
+}
+
+class StartFit : public testing::Test {
+protected:
+    StartFit() : m_synthetic(engine::makeSyntheticSpectrum(kPoints)), m(syntheticModule(m_synthetic))
+    {
+        Enable(m, menu);
+        hooks.showStatus = [this](std::string_view text) { statuses.emplace_back(text); };
+        hooks.showPanels = [this](const IterationPanels& p) {
+            panels.push_back(p);
+            chiSquares.push_back(m.fitResults.chiSquare);
+        };
+        hooks.showResults = [this](bool final, bool brokenOff) {
+            results.push_back(final ? (brokenOff ? "final, broken off" : "final") : "iteration");
+            menusDuringFit.push_back(menu);
+        };
+        hooks.processEvents = [this] {
+            ++eventRuns;
+            if (breakAfterEvents > 0 && --breakAfterEvents == 0) {
+                m.breakRequested = true;
+            }
+        };
+    }
+
+    FitOutcome fit() { return mnuFit_Click(m, dialogs, loader, menu, hooks); }
+
+    engine::SyntheticSpectrum m_synthetic;
+    Module1 m;
+    MenuState menu;
+    ScriptedDialogs dialogs;
+    LibraryLoader loader;
+    FitHooks hooks;
+    Texts statuses;
+    std::vector<IterationPanels> panels;
+    std::vector<double> chiSquares;
+    std::vector<std::string> results;
+    std::vector<MenuState> menusDuringFit;
+    int eventRuns = 0;
+    int breakAfterEvents = 0;  // sets Break on this run of the events (the first is at start)
+};
+
+TEST_F(StartFit, RecoversTheTrueParametersWithStandardDeviations)
+{
+    const std::vector<double> start = m.configuration.p;
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+
+    // The blank panels of the start, then one set per iteration.
+    ASSERT_GE(panels.size(), 4U);
+    EXPECT_EQ(panels[0], (IterationPanels{"After Iteration : ", "R : ", "delta R : "}));
+    EXPECT_EQ(panels[1].iteration, "After Iteration : 1");
+    for (std::size_t i = 2; i + 1 < chiSquares.size(); ++i) {
+        EXPECT_LT(chiSquares[i], chiSquares[i - 1]) << "iteration " << i + 1;
+    }
+    // R is √(χ²/NP), and the first ΔR is R itself.
+    const std::string firstR = formatNumber(std::sqrt(chiSquares[1] / kPoints), "0.000000");
+    EXPECT_EQ(panels[1].r, "R : " + firstR);
+    EXPECT_EQ(panels[1].deltaR, "delta R : " + firstR + "   ");
+
+    const FitResults& r = m.fitResults;
+    ASSERT_TRUE(r.standardDeviationsAvailable);
+    ASSERT_EQ(r.standardDeviations.size(), 22U);
+    for (std::size_t j = 0; j < 22; ++j) {
+        EXPECT_NEAR(r.parameters[j], m_synthetic.trueParameters[j], 3.5 * r.standardDeviations[j])
+            << m.configuration.names[j];
+    }
+    EXPECT_GT(r.conditionNumber, 1.0);
+    EXPECT_EQ(m.engineMode, 2);
+    EXPECT_EQ(statuses.front(), runningFitStatus(1));
+    EXPECT_EQ(statuses.back(), kFinishedStatus);
+    EXPECT_EQ(results.back(), "final");
+    EXPECT_EQ(m.configuration.p, start);  // only Update Configuration takes the fitted values
+    EXPECT_TRUE(m.calculationDone);
+    EXPECT_FALSE(m.calculationSaved);
+    EXPECT_TRUE(dialogs.records().empty());
+
+    // While iterating only Break and Exit work; afterwards everything does, Break excepted.
+    const MenuState& during = menusDuringFit.front();
+    EXPECT_FALSE(during.file.enabled || during.edit.enabled || during.plot.enabled ||
+                 during.startFit.enabled || during.calculateSpectrum.enabled ||
+                 during.write.enabled || during.help.enabled || during.customize.enabled);
+    EXPECT_TRUE(during.breakFit.enabled && during.exit.enabled);
+    EXPECT_TRUE(menu.file.enabled && menu.startFit.enabled && menu.writeResults.enabled &&
+                menu.writeCorrelations.enabled && menu.plotItems[4].enabled);
+    EXPECT_FALSE(menu.breakFit.enabled);
+    EXPECT_EQ(menu.saveAsCalculatedSpectra, (MenuEntry{true, false}));
+    EXPECT_EQ(m.plot.plotType, 1);
+}
+
+TEST_F(StartFit, BreakAnsweredYesGoesOnAndNoStopsWithoutStandardDeviations)
+{
+    breakAfterEvents = 2;  // after the first iteration's displays
+    dialogs.answerYesNo(true);
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+    EXPECT_EQ(dialogs.texts(), Texts{std::string(kContinueFitQuestion)});
+    EXPECT_TRUE(m.fitResults.standardDeviationsAvailable);
+    EXPECT_FALSE(m.breakRequested);
+
+    Module1 again = syntheticModule(m_synthetic);
+    m = again;
+    panels.clear();
+    statuses.clear();
+    results.clear();
+    breakAfterEvents = 2;
+    dialogs.answerYesNo(false);
+    ASSERT_EQ(fit(), FitOutcome::BrokenOff);
+    EXPECT_EQ(panels.size(), 2U);
+    EXPECT_EQ(m.engineMode, 1);  // no error-matrix call
+    EXPECT_FALSE(m.fitResults.standardDeviationsAvailable);
+    EXPECT_EQ(statuses.back(), kAfterBreakStatus);
+    EXPECT_EQ(results.back(), "final, broken off");
+    EXPECT_FALSE(m.breakRequested);
+    EXPECT_TRUE(menu.startFit.enabled);
+}
+
+TEST_F(StartFit, ExitDuringTheIterationsEndsTheFitAsWhenBrokenOff)
+{
+    hooks.exitRequested = [this] { return panels.size() == 3; };
+    ASSERT_EQ(fit(), FitOutcome::ExitRequested);
+    EXPECT_EQ(panels.size(), 3U);
+    EXPECT_FALSE(m.fitResults.standardDeviationsAvailable);
+    EXPECT_TRUE(dialogs.records().empty());  // the window runs the exit checks
+    EXPECT_TRUE(menu.file.enabled);
+}
+
+TEST_F(StartFit, MaxitZeroWarnsAndStillComputesTheErrorMatrix)
+{
+    m.fitControls.maxit = 0;
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+    EXPECT_EQ(panels.size(), 1U);
+    EXPECT_EQ(dialogs.texts(), Texts{"Warning - not converged after MAXIT = 0 iterations"});
+    EXPECT_EQ(m.engineMode, 2);
+    EXPECT_TRUE(m.fitResults.standardDeviationsAvailable);
+}
+
+// With RMIN = 0 only a rise of R, Break or MAXIT end the fit; accepted steps always lower χ².
+TEST_F(StartFit, RminZeroRunsToMaxit)
+{
+    m.fitControls.rmin = 0.0;
+    m.fitControls.maxit = 3;
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+    EXPECT_EQ(panels.size(), 4U);  // the empty panels, then three iterations
+    EXPECT_EQ(dialogs.texts(), Texts{"Warning - not converged after MAXIT = 3 iterations"});
+}
+
+// Two identical peaks make the curvature matrix singular in every call.
+class SingularFit : public StartFit {
+protected:
+    SingularFit()
+    {
+        std::copy_n(m.configuration.p.begin(), 5, m.configuration.p.begin() + 5);
+    }
+};
+
+// The identical peaks drift apart for a few iterations before the matrix turns singular; Yes
+// goes on with the parameters unchanged, so R repeats and ΔR = 0 stops the fit, and the final
+// call asks again. Its error matrix, of a singular system, may then end the program.
+TEST_F(SingularFit, AnsweredYesGoesOnWithUnchangedParameters)
+{
+    dialogs.answerYesNo(true).answerYesNo(true).answerYesNo(true);
+    const FitOutcome outcome = fit();
+    ASSERT_GE(dialogs.texts().size(), 2U);
+    EXPECT_EQ(dialogs.texts()[0], kInversionQuestion);
+    EXPECT_EQ(dialogs.texts()[1], kInversionQuestion);
+    EXPECT_EQ(panels.back().deltaR, "delta R : 0.000000   ");
+    EXPECT_TRUE(outcome == FitOutcome::Finished || outcome == FitOutcome::Quit);
+}
+
+TEST_F(SingularFit, AnsweredNoEndsTheProgramThroughTheExitChecks)
+{
+    m.configSaved = false;
+    dialogs.answerYesNo(false).answerYesNo(false);
+    ASSERT_EQ(fit(), FitOutcome::Abandoned);
+    EXPECT_EQ(dialogs.texts(), (Texts{std::string(kInversionQuestion),
+                                      "Config Data Not Saved - Continue Exit Anyway?"}));
+    EXPECT_TRUE(menu.file.enabled && menu.saveConfiguration.enabled);
+    EXPECT_FALSE(menu.breakFit.enabled);
+    EXPECT_EQ(statuses.back(), kWaitingForInputStatus);
+}
+
+// λ so large that the step vanishes: the one trial allowed cannot lower χ².
+TEST_F(StartFit, LambdaFailureAnsweredYesIsEvaluatedAndNoEndsTheProgram)
+{
+    m.fitControls.lambda = 1e31;
+    m.fitControls.maxLambdaIterations = 1;
+    dialogs.answerYesNo(true).answerYesNo(true);
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+    EXPECT_EQ(dialogs.texts(), Texts(2, std::string(kLambdaQuestion)));
+
+    m = syntheticModule(m_synthetic);
+    m.fitControls.lambda = 1e31;
+    m.fitControls.maxLambdaIterations = 1;
+    dialogs.answerYesNo(false);
+    EXPECT_EQ(fit(), FitOutcome::Quit);  // nothing unsaved: the exit checks ask nothing
+}
+
+TEST_F(StartFit, MissingEngineAndRefusedConfiguration)
+{
+    TempFolder folder;
+    loader = loaderWithout(folder);
+    m.fitParametersSaved = false;
+    dialogs.answerYesNo(false);
+    EXPECT_EQ(fit(), FitOutcome::Abandoned);
+    EXPECT_EQ(dialogs.texts(), (Texts{"Fortran dll ZORVANT.DLL not found - ABORT",
+                                      "Fit Parameter Data Not Saved - Continue Exit Anyway?"}));
+    EXPECT_TRUE(menu.file.enabled && menu.saveFitParameters.enabled);
+    EXPECT_FALSE(m.calculationDone);
+
+    m.configuration.p[2] = 0.0;
+    const Module1 refused = m;
+    statuses.clear();
+    EXPECT_EQ(fit(), FitOutcome::Refused);
+    EXPECT_EQ(dialogs.texts().back(), "LFWHM1 is negative or zero  - need to edit configuration data");
+    EXPECT_TRUE(statuses.empty());
+    EXPECT_EQ(m, refused);
+}
+
+}  // namespace
+}  // namespace varnix::app

@@ -1,6 +1,7 @@
 #include "qt_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -21,6 +22,33 @@ std::optional<std::string> chosen(const QString& name)
         return std::nullopt;
     }
     return name.toStdString();
+}
+
+// A dialog object rather than the static helpers, which cannot preselect a filter entry by
+// its place or add a default suffix.
+std::optional<std::string> fileDialog(QWidget* parent, const FileDialogRequest& request,
+                                      QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, toQString(request.title), toQString(request.defaultName),
+                       toQString(request.filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(toQString(request.defaultSuffix));
+    const QStringList filters = dialog.nameFilters();
+    if (std::cmp_less(request.selectedFilter, filters.size())) {
+        dialog.selectNameFilter(filters.at(static_cast<qsizetype>(request.selectedFilter)));
+        // A save dialog swaps the proposed name's extension for the chosen filter's ("x.SCI"
+        // would become "x.sci"); the proposal is meant as it stands.
+        const QString proposed = QFileInfo(toQString(request.defaultName)).fileName();
+        if (!proposed.isEmpty()) {
+            dialog.selectFile(proposed);
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen(dialog.selectedFiles().constFirst());
 }
 
 }  // namespace
@@ -59,16 +87,12 @@ std::optional<std::string> QtDialogs::inputBox(std::string_view prompt, std::str
 
 std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& request)
 {
-    return chosen(QFileDialog::getOpenFileName(m_parent, toQString(request.title),
-                                               toQString(request.defaultName),
-                                               toQString(request.filter)));
+    return fileDialog(m_parent, request, QFileDialog::AcceptOpen);
 }
 
 std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request)
 {
-    return chosen(QFileDialog::getSaveFileName(m_parent, toQString(request.title),
-                                               toQString(request.defaultName),
-                                               toQString(request.filter)));
+    return fileDialog(m_parent, request, QFileDialog::AcceptSave);
 }
 
 }  // namespace varnix::app

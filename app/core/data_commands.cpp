@@ -41,17 +41,6 @@ int32_t length(const std::string& text)
     return static_cast<int32_t>(text.size());
 }
 
-std::string resolvedName(const Module1& module, const std::string& fileName)
-{
-    // Relative names mean the start directory, as the routines were always called from it;
-    // resolving here spares a change of the whole process's current directory.
-    const std::filesystem::path path(fileName);
-    if (path.is_absolute() || module.startDirectory.empty()) {
-        return fileName;
-    }
-    return (std::filesystem::path(module.startDirectory) / path).string();
-}
-
 // The routine of a data library, or its "not found" message and the read abandoned.
 template <class F>
 F routineOrAbandon(LibraryLoader& loader, Dialogs& dialogs, std::string_view name,
@@ -195,32 +184,6 @@ void finishSpectrum(Spectrum& read)
     }
 }
 
-void offerPeakShift(Module1& module, Dialogs& dialogs)
-{
-    Configuration& config = module.configuration;
-    const Spectrum& spectrum = module.spectrum;
-    if (!(config.hmuConfig > 0.0 && module.configLoaded && spectrum.binding)) {
-        return;
-    }
-    const double d = spectrum.hmu - config.hmuConfig;
-    if (std::abs(d) <= kPhotonEnergyTolerance) {
-        return;
-    }
-    std::string question = "Photon energy HMU in Data File = ";
-    question.append(formatNumber(spectrum.hmu)).append("\n");
-    question.append("Photon energy HMUConfig in Config File = ");
-    question.append(formatNumber(config.hmuConfig)).append("\n");
-    question.append("Update peak positions in Config Data by HMU-HMUConfig ?");
-    if (!dialogs.askYesNo(question)) {
-        return;
-    }
-    for (int32_t peak = 0; peak < config.nds; ++peak) {
-        config.p[static_cast<std::size_t>(kParametersPerPeak * peak)] += d;
-    }
-    module.configSaved = false;
-    config.hmuConfig = spectrum.hmu;
-}
-
 }  // namespace
 
 int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
@@ -250,7 +213,9 @@ int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
     module.spectrum = std::move(read);
     // A freshly read file is saved data, unless the typed photon energy changed its scale.
     module.dataSaved = !photonEnergyTyped;
-    offerPeakShift(module, dialogs);
+    if (module.configLoaded && offerPeakShift(module.configuration, module.spectrum, dialogs)) {
+        module.configSaved = false;
+    }
     return kReadDone;
 }
 
@@ -348,18 +313,66 @@ void enableUnsavedSaves(const Module1& module, MenuState& menu)
     }
 }
 
-bool ShiftExperimentalEnergies(Module1& module, std::string_view typedAmount)
+std::string resolvedName(const Module1& module, const std::string& fileName)
+{
+    // Resolving here spares a change of the whole process's current directory.
+    const std::filesystem::path path(fileName);
+    if (path.is_absolute() || module.startDirectory.empty()) {
+        return fileName;
+    }
+    return (std::filesystem::path(module.startDirectory) / path).string();
+}
+
+bool offerPeakShift(Configuration& configuration, const Spectrum& spectrum, Dialogs& dialogs)
+{
+    if (!(configuration.hmuConfig > 0.0 && spectrum.binding)) {
+        return false;
+    }
+    const double d = spectrum.hmu - configuration.hmuConfig;
+    if (std::abs(d) <= kPhotonEnergyTolerance) {
+        return false;
+    }
+    std::string question = "Photon energy HMU in Data File = ";
+    question.append(formatNumber(spectrum.hmu)).append("\n");
+    question.append("Photon energy HMUConfig in Config File = ");
+    question.append(formatNumber(configuration.hmuConfig)).append("\n");
+    question.append("Update peak positions in Config Data by HMU-HMUConfig ?");
+    if (!dialogs.askYesNo(question)) {
+        return false;
+    }
+    addToPeakPositions(configuration, d);
+    configuration.hmuConfig = spectrum.hmu;
+    return true;
+}
+
+void addToPeakPositions(Configuration& configuration, double amount)
+{
+    for (int32_t peak = 0; peak < configuration.nds; ++peak) {
+        configuration.p[static_cast<std::size_t>(kParametersPerPeak * peak)] += amount;
+    }
+}
+
+std::optional<double> typedEnergyAmount(std::string_view typedAmount)
 {
     const std::optional<double> typed = parseNumber(typedAmount);
     if (!typed) {
-        return false;
+        return std::nullopt;
     }
     const double amount = static_cast<float>(*typed);
     if (!std::isfinite(amount)) {
-        return false;  // beyond single precision: no shift the user could have meant
+        return std::nullopt;
+    }
+    return amount;
+}
+
+bool ShiftExperimentalEnergies(Module1& module, std::string_view typedAmount)
+{
+    const std::optional<double> amount = typedEnergyAmount(typedAmount);
+    if (!amount) {
+        return false;
     }
     for (double& e : module.spectrum.energy) {
-        e += amount;
+        e += *amount;
     }
     module.dataSaved = false;
     return true;

@@ -71,6 +71,23 @@ void enableUnsavedSaves(const Module1& module, MenuState& menu);
 // nothing. True when the energies were shifted (the window then redraws its plot).
 bool ShiftExperimentalEnergies(Module1& module, std::string_view typedAmount);
 
+// An energy amount as the energy menu reads it: a number, rounded to single precision. Nothing for
+// text that is not a number or beyond single precision, which no shift the user meant can be.
+std::optional<double> typedEnergyAmount(std::string_view typedAmount);
+
+// Adds amount to the position of every peak.
+void addToPeakPositions(Configuration& configuration, double amount);
+
+// The photon-energy check between a configuration and binding-energy data: when the configuration
+// holds a photon energy that differs from the spectrum's by more than 1.0E-5 eV, asks whether to
+// move the peaks by the difference. Yes moves them and gives the configuration the spectrum's
+// photon energy. True when the peaks were moved; the caller marks the configuration unsaved.
+bool offerPeakShift(Configuration& configuration, const Spectrum& spectrum, Dialogs& dialogs);
+
+// The name as the file routines are to be given it: a relative name is taken in the start
+// directory, where the routines were always called from.
+std::string resolvedName(const Module1& module, const std::string& fileName);
+
 // The header window's text: every header line followed by a carriage return and line feed.
 std::string headerWindowText(const Spectrum& spectrum);
 

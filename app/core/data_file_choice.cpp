@@ -10,9 +10,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string lastDataPath(const std::string& startDirectory)
+std::string memoryPath(const std::string& startDirectory, std::string_view memoryFile)
 {
-    return (fs::path(startDirectory) / kLastDataFile).string();
+    return (fs::path(startDirectory) / memoryFile).string();
 }
 
 bool exists(const std::string& name)
@@ -21,11 +21,10 @@ bool exists(const std::string& name)
     return fs::is_regular_file(name, ignored);
 }
 
-}  // namespace
-
-std::optional<std::string> lastDataName(const std::string& startDirectory)
+std::optional<std::string> lastName(const std::string& startDirectory,
+                                    std::string_view memoryFile)
 {
-    std::ifstream in(lastDataPath(startDirectory));
+    std::ifstream in(memoryPath(startDirectory, memoryFile));
     std::string line;
     if (!in || !std::getline(in, line)) {
         return std::nullopt;
@@ -42,30 +41,58 @@ std::optional<std::string> lastDataName(const std::string& startDirectory)
     return line;
 }
 
-bool rememberDataName(const std::string& startDirectory, const std::string& fullName)
+bool rememberName(const std::string& startDirectory, std::string_view memoryFile,
+                  const std::string& fullName)
 {
-    std::ofstream out(lastDataPath(startDirectory), std::ios::trunc);
+    std::ofstream out(memoryPath(startDirectory, memoryFile), std::ios::trunc);
     out << '"' << fullName << "\"\n";
     out.close();
     return static_cast<bool>(out);
 }
 
-std::optional<std::string> proposedDataName(const Module1& module)
+// The remembered name while its file exists, in full.
+std::optional<std::string> existingLastName(const std::string& startDirectory,
+                                            std::string_view memoryFile)
 {
-    if (module.configLoaded) {
-        const PathParts parts = SplitPath(module.configuration.fileName);
-        return (fs::path(parts.directory) / (parts.baseName + "." + module.dataExtension)).string();
-    }
-    const auto last = lastDataName(module.startDirectory);
+    const auto last = lastName(startDirectory, memoryFile);
     if (!last) {
         return std::nullopt;
     }
     // A relative name was written by hand; the program itself keeps full names.
-    const std::string full = (fs::path(module.startDirectory) / *last).string();
+    const std::string full = (fs::path(startDirectory) / *last).string();
     if (exists(full)) {
         return full;
     }
     return std::nullopt;
+}
+
+// The folder and base name of `fullName` with another extension.
+std::string withExtension(const std::string& fullName, const std::string& extension)
+{
+    const PathParts parts = SplitPath(fullName);
+    std::string name = parts.baseName;
+    name.append(".").append(extension);
+    return (fs::path(parts.directory) / name).string();
+}
+
+}  // namespace
+
+std::optional<std::string> lastDataName(const std::string& startDirectory)
+{
+    return lastName(startDirectory, kLastDataFile);
+}
+
+bool rememberDataName(const std::string& startDirectory, const std::string& fullName)
+{
+    return rememberName(startDirectory, kLastDataFile, fullName);
+}
+
+std::optional<std::string> proposedDataName(const Module1& module)
+{
+    if (module.configLoaded) {
+        return withExtension(module.configuration.fileName, module.dataExtension);
+    }
+    return existingLastName(module.startDirectory, kLastDataFile);
 }
 
 FileDialogRequest dataFileRequest(const Module1& module)
@@ -75,6 +102,34 @@ FileDialogRequest dataFileRequest(const Module1& module)
     request.title = "Open Data File";
     request.filter = "User Data Files (*." + ext + ");;All Files (*)";
     request.defaultName = proposedDataName(module).value_or(module.startDirectory);
+    return request;
+}
+
+std::optional<std::string> lastConfigName(const std::string& startDirectory)
+{
+    return lastName(startDirectory, kLastConfigFile);
+}
+
+bool rememberConfigName(const std::string& startDirectory, const std::string& fullName)
+{
+    return rememberName(startDirectory, kLastConfigFile, fullName);
+}
+
+std::optional<std::string> proposedConfigName(const Module1& module)
+{
+    if (module.dataLoaded) {
+        return withExtension(module.spectrum.fileName, module.configExtension);
+    }
+    return existingLastName(module.startDirectory, kLastConfigFile);
+}
+
+FileDialogRequest configFileRequest(const Module1& module)
+{
+    const std::string& ext = module.configExtension;
+    FileDialogRequest request;
+    request.title = "Open Configuration File";
+    request.filter = "User Configuration Files (*." + ext + ");;All Files (*)";
+    request.defaultName = proposedConfigName(module).value_or(module.startDirectory);
     return request;
 }
 

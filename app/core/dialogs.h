@@ -4,6 +4,7 @@
 // what was shown and answers from a script. Texts are passed exactly as the user sees them.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,11 +13,15 @@ namespace varnix::app {
 
 // What an open or save dialog is asked with. The filter is in the form the file dialogs
 // understand ("Data Files (*.dat);;All Files (*)"); the default name is proposed in the
-// name box.
+// name box, and its folder is where the dialog opens (a folder alone opens it there).
 struct FileDialogRequest {
     std::string title;
     std::string filter;
     std::string defaultName;
+    std::size_t selectedFilter = 0;  // the filter entry shown first, counted from 0
+    std::string defaultSuffix;       // added to a typed name without extension; "" for none
+
+    bool operator==(const FileDialogRequest&) const = default;
 };
 
 class Dialogs {

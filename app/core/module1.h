@@ -172,6 +172,10 @@ struct ZoomBackup {
     std::vector<double> calculated;
     std::vector<double> components;  // npFull × ncomp, column-major
     std::vector<double> residuals;
+    // Whether the file held the full data when they were backed up, so that Reset can tell
+    // whether bringing them back makes them saved again: a photon energy typed or an energy
+    // shift made before the zoom, or a zoomed window saved since, still needs saving.
+    bool dataSavedBefore = false;
 
     bool operator==(const ZoomBackup&) const = default;
 };

@@ -1,1 +1,185 @@
 #include "core/plot_sets.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <stdexcept>
+
+namespace varnix::app {
+
+namespace {
+
+constexpr int32_t kSpectrumColour = 4;
+constexpr int32_t kCalculatedColour = 1;
+constexpr int32_t kThinStyle = 1;
+constexpr int32_t kSpectrumStyle = 2;
+constexpr int32_t kSelectedStyle = 3;
+constexpr int32_t kEngineCalculate = 0;
+constexpr double kHalfWidthOfOnePoint = 0.5;  // eV each way around a single energy
+
+// Light grey would vanish on the white chart.
+int32_t avoidGrey(int32_t code)
+{
+    return code == 7 ? 8 : code;
+}
+
+std::size_t count(int32_t np)
+{
+    return static_cast<std::size_t>(std::max(np, 0));
+}
+
+// Column `column` of an np-row column-major matrix; no points when the matrix lacks it.
+PlotSet setOf(int32_t colour, int32_t style, const std::vector<double>& x,
+              const std::vector<double>& values, std::size_t column)
+{
+    PlotSet set{colour, style, {}, {}};
+    const std::size_t n = x.size();
+    if (values.size() >= n * (column + 1)) {
+        set.x = x;
+        set.y.assign(values.begin() + static_cast<std::ptrdiff_t>(n * column),
+                     values.begin() + static_cast<std::ptrdiff_t>(n * (column + 1)));
+    }
+    return set;
+}
+
+// |⌊last⌋ − ⌊first⌋| brought below 10 by integer division by 10, at least 1.
+int32_t divisionsBetween(double first, double last)
+{
+    double n = std::abs(std::floor(last) - std::floor(first));
+    if (!std::isfinite(n)) {
+        return 1;
+    }
+    while (n >= 10.0) {
+        n = std::floor(n / 10.0);
+    }
+    return std::max(static_cast<int32_t>(n), 1);
+}
+
+void setXLimits(PlotPicture& picture, const std::vector<double>& x)
+{
+    if (x.empty()) {
+        return;
+    }
+    picture.xLow = std::min(x.front(), x.back());
+    picture.xHigh = std::max(x.front(), x.back());
+    picture.xDivisions = divisionsBetween(x.front(), x.back());
+    if (!(picture.xLow < picture.xHigh)) {
+        picture.xLow -= kHalfWidthOfOnePoint;
+        picture.xHigh += kHalfWidthOfOnePoint;
+    }
+}
+
+void addCalculation(PlotPicture& picture, const Module1& m, const std::vector<double>& x)
+{
+    picture.sets.push_back(setOf(kCalculatedColour, kSpectrumStyle, x, m.spectrum.calculated, 0));
+    const int32_t ncomp = m.configuration.ncomp;
+    for (int32_t c = 1; c <= ncomp; ++c) {
+        const bool selected = c == m.currentPeak && m.engineMode == kEngineCalculate;
+        picture.sets.push_back(setOf(avoidGrey(4 + c), selected ? kSelectedStyle : kThinStyle, x,
+                                     m.fitResults.components, static_cast<std::size_t>(c - 1)));
+    }
+    if (m.plot.residualScale >= 1) {
+        picture.sets.push_back(setOf(avoidGrey(5 + ncomp), kThinStyle, x, m.residuals, 0));
+    }
+}
+
+void addPeakMarkers(PlotPicture& picture, const Module1& m)
+{
+    const Configuration& config = m.configuration;
+    int32_t k = 0;
+    for (int32_t peak = 0; peak < config.nds; ++peak) {
+        const auto first = static_cast<std::size_t>(kParametersPerPeak * peak);
+        if (config.p.size() < first + 2) {
+            break;
+        }
+        const double position = shownEnergy(m.spectrum, config.p[first]);
+        if (position < picture.xLow || position > picture.xHigh) {
+            continue;
+        }
+        k = avoidGrey(k + 1);
+        const int32_t style = peak + 1 == m.currentPeak ? kSelectedStyle : kThinStyle;
+        picture.sets.push_back(PlotSet{k, style, {position, position}, {config.p[first + 1], 0.0}});
+    }
+}
+
+}  // namespace
+
+Rgb colourOfCode(int32_t code)
+{
+    assert(code >= 1);
+    const auto size = static_cast<int32_t>(kColourCodes.size());
+    return kColourCodes[static_cast<std::size_t>((code - 1) % size)];
+}
+
+LineStyle styleOfCode(int32_t code)
+{
+    assert(code >= 1 && code <= static_cast<int32_t>(kStyleCodes.size()));
+    return kStyleCodes[static_cast<std::size_t>(code - 1)];
+}
+
+double shownEnergy(const Spectrum& spectrum, double kinetic)
+{
+    return spectrum.binding ? spectrum.hmu - kinetic : kinetic;
+}
+
+double kineticEnergy(const Spectrum& spectrum, double shown)
+{
+    return spectrum.binding ? spectrum.hmu - shown : shown;
+}
+
+void choosePlotItem(Module1& module, MenuState& menu, int32_t index)
+{
+    if (index < 0 || index >= kPlotItems) {
+        throw std::out_of_range("Plot menu item outside 0 … 4");
+    }
+    for (MenuEntry& item : menu.plotItems) {
+        item.checked = false;
+    }
+    menu.plotItems[static_cast<std::size_t>(index)].checked = true;
+    constexpr std::array<int32_t, kPlotItems> kResidualScale = {0, 0, 1, 5, 10};
+    PlotSettings& plot = module.plot;
+    plot.withCalculation = index >= 1;
+    if (index >= 1) {
+        plot.residualScale = kResidualScale[static_cast<std::size_t>(index)];
+    }
+    if (index >= 2) {
+        plot.residualFlag = true;
+    }
+    plot.plotType = index;
+}
+
+void updateResiduals(Module1& module)
+{
+    if (module.plot.residualScale < 1 || !module.plot.residualFlag) {
+        return;
+    }
+    const Spectrum& s = module.spectrum;
+    const std::size_t n = std::min({count(s.np), s.counts.size(), s.calculated.size()});
+    module.residuals.assign(count(s.np), 0.0);
+    const auto scale = static_cast<double>(module.plot.residualScale);
+    for (std::size_t i = 0; i < n; ++i) {
+        module.residuals[i] = (s.counts[i] - s.calculated[i]) * scale;
+    }
+}
+
+PlotPicture plotPicture(const Module1& module)
+{
+    const Spectrum& s = module.spectrum;
+    std::vector<double> x(std::min(count(s.np), s.energy.size()));
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        x[i] = shownEnergy(s, s.energy[i]);
+    }
+    PlotPicture picture;
+    picture.binding = s.binding;
+    picture.xTitle = s.binding ? kBindingAxisTitle : kKineticAxisTitle;
+    setXLimits(picture, x);
+    picture.sets.push_back(setOf(kSpectrumColour, kSpectrumStyle, x, s.counts, 0));
+    if (module.plot.withCalculation) {
+        addCalculation(picture, module, x);
+    } else {
+        addPeakMarkers(picture, module);
+    }
+    return picture;
+}
+
+}  // namespace varnix::app

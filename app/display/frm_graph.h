@@ -1,1 +1,109 @@
+// frmGraph: the plot window. Graph1 shows the picture the core computes (plotPicture); dragging
+// with the left button in Zoom mode cuts the spectrum to the energies of the rectangle, Reset
+// brings the full spectrum back. The window changes the records only through the core's
+// ReSizePlot and resetZoom and then asks the main window, by dataChanged, to redraw it: Plot and
+// the menu state are the main window's.
+//
+// Select mode (moving a peak with the mouse) belongs with the peak setup window: its controls
+// exist, shown and enabled only while that window is open.
 #pragma once
+
+#include "core/menu_state.h"
+#include "core/module1.h"
+#include "core/plot_sets.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+class QCPTextElement;
+class QCustomPlot;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+class QPen;
+class QRadioButton;
+class QRubberBand;
+class QSpinBox;
+
+namespace varnix::app {
+
+class frmGraph : public QWidget {
+    Q_OBJECT
+
+public:
+    frmGraph(Module1& module, MenuState& menu, QWidget* parent = nullptr);
+    ~frmGraph() override;
+
+    // The sub-window's place in a main window whose inner area is innerWidth × innerHeight:
+    // the right half, at the top.
+    static QRect geometryFor(int innerWidth, int innerHeight);
+
+    // The pen of a colour code and a style code.
+    static QPen penFor(int32_t colourCode, int32_t styleCode);
+
+    // Plot's drawing: one graph per set, the fixed X limits, titles, a reversed axis for binding
+    // energies; then the chart is shown and plotShown set.
+    void showPicture(const PlotPicture& picture);
+
+    // The calculation and fit commands switch the modes off while they run.
+    void setModeOptionsEnabled(bool enabled);
+
+    QCustomPlot* Graph1() const { return m_graph; }
+    QRadioButton* optSelect() const { return m_optSelect; }
+    QRadioButton* optZoom() const { return m_optZoom; }
+    QRadioButton* optReset() const { return m_optReset; }
+    QLineEdit* txtX() const { return m_txtX; }
+    QLineEdit* txtY() const { return m_txtY; }
+    QLineEdit* txtPeak() const { return m_txtPeak; }
+
+signals:
+    // A zoom or Reset changed the data: redraw with the current plot type and apply the menu
+    // state (a zoom enables Save As > Data).
+    void dataChanged();
+    // A text for the main window's status line.
+    void statusMessage(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    QLabel* addLabel(const char* caption, const char* name);
+    QLineEdit* addReadout(const char* name);
+    QRadioButton* addOption(const char* caption, const char* name);
+    void Form_Load();
+    void PlaceThings();
+    void Graph1_MouseDown(QMouseEvent* event);
+    void Graph1_MouseMove(QMouseEvent* event);
+    void Graph1_MouseUp(QMouseEvent* event);
+    void optZoom_Click();
+    void optReset_Click();
+    void UpDownPeak_Change(int peak);
+    double energyAt(int x) const;
+
+    Module1& m_module;
+    MenuState& m_menu;
+    bool m_loaded = false;
+    bool m_dragging = false;
+    QPoint m_pressPoint;
+    double m_pressEnergy = 0.0;  // shown energy under the press
+
+    QCustomPlot* m_graph = nullptr;
+    QCPTextElement* m_title = nullptr;
+    QRubberBand* m_rubberBand = nullptr;
+    QWidget* m_pic1 = nullptr;
+    QRadioButton* m_optSelect = nullptr;
+    QRadioButton* m_optZoom = nullptr;
+    QRadioButton* m_optReset = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLabel* m_lblSelect = nullptr;
+    QLineEdit* m_txtX = nullptr;
+    QLineEdit* m_txtY = nullptr;
+    QLineEdit* m_txtPeak = nullptr;
+    QSpinBox* m_upDownPeak = nullptr;
+};
+
+}  // namespace varnix::app

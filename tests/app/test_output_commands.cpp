@@ -1,0 +1,507 @@
+// The Write and Save As commands through the real writers, plot library and Ghostscript. The
+// calculated state is built here from closed-form Gaussian peaks, so every expected value comes
+// from the test's own arithmetic, never from the commands' output.
+#include "command_fixture.h"
+#include "core/output_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <tuple>
+#include <utility>
+
+namespace varnix::app {
+namespace {
+
+using namespace test;
+using Texts = std::vector<std::string>;
+using Tokens = std::vector<std::string>;
+
+constexpr int32_t kPoints = 41;
+constexpr auto kN = static_cast<std::size_t>(kPoints);
+constexpr double kHmu = 1486.6;
+constexpr double kChiSquare = 20.5;
+// Standard deviations of the seven free parameters and their correlations; the error matrix is
+// made from both, so the report must give these correlations back.
+const std::vector<double> kSd = {0.01, 5.0, 0.02, 0.03, 0.04, 0.05, 2.0};
+double correlation(std::size_t i, std::size_t j)
+{
+    return i == j ? 1.0 : -0.05 * static_cast<double>(i + j + 1);
+}
+
+double gaussian(double e, double position, double height, double fwhm)
+{
+    const double u = (e - position) / fwhm;
+    return height * std::exp(-4.0 * std::log(2.0) * u * u);
+}
+
+// Two peaks on a constant background after a fit: Pos2 = Pos1 + 1.5, Height2 = Height1 × 0.5,
+// both Alphas fixed, so Pos1 Height1 LFWHM1 GFWHM1 LFWHM2 GFWHM2 a0 are free.
+Module1 calculatedState(const std::string& folder)
+{
+    Module1 m;
+    m.startDirectory = folder;
+    m.dataLoaded = m.configLoaded = m.calculationDone = true;
+    m.calculationSaved = false;
+    Configuration& c = m.configuration;
+    c.nds = 2;
+    c.nbg = 1;
+    ResizeConfiguration(m);
+    MakeParameterNames(c);
+    c.fileName = folder + "/c1s.cfg";
+    c.p = {1201.0, 1000.0, 0.3, 0.05, 0.5, 1202.5, 500.0, 0.3, 0.05, 0.6};
+    c.a = {50.0, 0.0, 0.0};
+    c.links[3].state = c.links[8].state = kLinkFixed;
+    c.links[5] = {kLinkCorrelated, 0, 1.5, kLinkKindPlus};
+    c.links[6] = {kLinkCorrelated, 1, 0.5, kLinkKindMultiplied};
+    Spectrum& s = m.spectrum;
+    s.np = kPoints;
+    s.fileName = folder + "/c1s.dat";
+    FitResults& f = m.fitResults;
+    f.components.assign(3 * kN, 50.0);
+    for (std::size_t i = 0; i < kN; ++i) {
+        const double e = 1200.0 + 0.1 * static_cast<double>(i);
+        f.components[i] = gaussian(e, 1201.0, 1000.0, 0.6);
+        f.components[i + kN] = gaussian(e, 1202.5, 500.0, 0.7);
+        s.energy.push_back(e);
+        s.calculated.push_back(f.components[i] + f.components[i + kN] + 50.0);
+        s.counts.push_back(std::round(s.calculated.back() + (i % 2 == 0 ? 7.0 : -4.0)));
+    }
+    f.parameters = c.p;
+    f.parameters.push_back(50.0);
+    f.chiSquare = kChiSquare;
+    f.areas = {300.0, 100.0};  // 75 % and 25 %
+    f.widths = {0.6, 0.7};
+    f.nfree = 7;
+    for (std::size_t j = 0; j < kSd.size(); ++j) {
+        for (std::size_t i = 0; i < kSd.size(); ++i) {
+            f.errorMatrix.push_back(kSd[i] * kSd[j] * correlation(i, j));
+        }
+    }
+    return m;
+}
+
+std::string readFile(const std::string& name)
+{
+    std::ifstream in(name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The blank-separated words of the first line that begins with `start`; none without one.
+Tokens lineStarting(const std::string& text, const std::string& start)
+{
+    std::istringstream lines(text);
+    Tokens words;
+    for (std::string line; std::getline(lines, line) && words.empty();) {
+        std::istringstream in(line.starts_with(start) ? line : "");
+        for (std::string word; in >> word;) {
+            words.push_back(word);
+        }
+    }
+    return words;
+}
+
+std::string printed(const char* format, double value)
+{
+    std::array<char, 64> text{};
+    std::snprintf(text.data(), text.size(), format, value);
+    return text.data();
+}
+
+// ---- Dialog requests: names after the data file, filters in the file dialogs' form ----
+
+struct RequestCase {
+    const char* name;
+    std::optional<WriteItem> write;
+    SaveAsItem saveAs;
+    FileDialogRequest expected;
+    std::string dataFile = "/xps/run 3/c1s.dat";
+    std::string configFile = "/models/old.cfg";
+    bool dataLoaded = true;
+};
+
+class OutputRequests : public testing::TestWithParam<RequestCase> {};
+
+TEST_P(OutputRequests, ProposeNamesAfterTheDataFile)
+{
+    const RequestCase& c = GetParam();
+    Module1 m;
+    m.startDirectory = "/start";
+    m.spectrum.fileName = c.dataFile;
+    m.configuration.fileName = c.configFile;
+    m.dataLoaded = c.dataLoaded;
+    m.configExtension = "cfx";
+    EXPECT_EQ(c.write ? writeRequest(m, *c.write) : saveAsRequest(m, c.saveAs), c.expected);
+}
+
+const std::string kData =
+    "All Data Files (*.dat);;Sx700 Data Files (*.sx7);;Scienta Data Files (*.sci);;All Files (*)";
+const std::string kCfg = "Configuration Files (*.cfg)";
+constexpr SaveAsItem kDataItem = SaveAsItem::Data;
+
+// Every item's dialog has the one title.
+FileDialogRequest dialog(std::string filter, std::string name, std::size_t selected = 0,
+                         std::string suffix = "")
+{
+    return {"Save File As ...", std::move(filter), std::move(name), selected, std::move(suffix)};
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Items, OutputRequests, testing::Values(
+    RequestCase{"Graph", WriteItem::Graph, {},
+                dialog("PostScript Files (*.ps)", "/xps/run 3/c1s.ps", 0, "ps")},
+    RequestCase{"ConfigurationParameters", WriteItem::ConfigurationParameters, {},
+                dialog("Config text files (*_config.txt);;All Files (*)", "/xps/run 3/c1s_config.txt")},
+    RequestCase{"Results", WriteItem::Results, {},
+                dialog("Result Files (*_results.txt);;All Files (*)", "/xps/run 3/c1s_results.txt")},
+    RequestCase{"Correlations", WriteItem::Correlations, {},
+                dialog("Correlation Files (*_corr.txt);;All Files (*)", "/xps/run 3/c1s_corr.txt")},
+    RequestCase{"GraphOfBareName", WriteItem::Graph, {},
+                dialog("PostScript Files (*.ps)", "/start/c1s.ps", 0, "ps"), "c1s.v2.dat"},
+    RequestCase{"DataDat", {}, kDataItem, dialog(kData, "/xps/run 3/c1s.dat", 0)},
+    RequestCase{"DataSx7", {}, kDataItem, dialog(kData, "/d/a.Sx7", 1), "/d/a.Sx7"},
+    RequestCase{"DataScientaUpperCase", {}, kDataItem, dialog(kData, "/d/x.SCI", 2), "/d/x.SCI"},
+    RequestCase{"DataOther", {}, kDataItem, dialog(kData, "/d/x.sci.txt", 3), "/d/x.sci.txt"},
+    RequestCase{"Configuration", {}, SaveAsItem::Configuration,
+                dialog(kCfg, "/models/c1s.cfx", 0, "cfg")},
+    RequestCase{"ConfigurationMadeWithNew", {}, SaveAsItem::Configuration,
+                dialog(kCfg, "/xps/run 3/c1s.cfx", 0, "cfg"), "/xps/run 3/c1s.dat", ""},
+    RequestCase{"ConfigurationWithoutData", {}, SaveAsItem::Configuration,
+                dialog(kCfg, "/models/", 0, "cfg"), "", "/models/old.cfg", false},
+    RequestCase{"CalculatedSpectra", {}, SaveAsItem::CalculatedSpectra,
+                dialog("Calculated Spectra (*.cal)", "/xps/run 3/")},
+    RequestCase{"CalculatedSpectraAndData", {}, SaveAsItem::CalculatedSpectraAndData,
+                dialog("Calculated Spectra + Data (*.cex)", "/xps/run 3/")}),
+    [](const testing::TestParamInfo<RequestCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+// ---- Write > Graph: what KELMAR is given, and the page Ghostscript renders from it ----
+
+struct GraphCase {
+    const char* name;
+    bool binding;
+    int32_t residualScale;
+    bool residualsDrawn;  // the plot window has drawn residuals for every point
+};
+
+class WriteGraphPages : public testing::TestWithParam<GraphCase> {};
+
+TEST_P(WriteGraphPages, ArgumentsAndRenderedPage)
+{
+    const GraphCase& c = GetParam();
+    TempFolder folder;
+    Module1 m = calculatedState(folder.path().string());
+    m.spectrum.photonEnergyKnown = m.spectrum.binding = c.binding;
+    m.spectrum.hmu = kHmu;
+    m.plot.residualScale = c.residualScale;
+    for (std::size_t i = 0; c.residualsDrawn && i < kN; ++i) {
+        m.residuals.push_back(0.25 * static_cast<double>(i));  // what the window drew is shown
+    }
+    const GraphArguments g = graphArguments(m);
+    const std::string title = c.binding ? "Binding Energy (ev)" : "Kinetic Energy (ev)";
+    EXPECT_EQ(std::tuple(g.np, g.ncomp, g.xTitle, g.yTitle),
+              std::tuple(kPoints, 3, title, "Intensity (counts)"));
+    ASSERT_TRUE(g.x.size() == kN && g.y.size() == kN && g.yc.size() == kN && g.c.size() == 3 * kN);
+    EXPECT_EQ(g.nr, c.residualScale == 0 ? 1 : kPoints);
+    EXPECT_EQ(g.r.size(), c.residualScale == 0 ? 1 : kN);
+    for (std::size_t i = 0; i < kN; ++i) {
+        const double e = 1200.0 + 0.1 * static_cast<double>(i);
+        const double y = m.spectrum.counts[i];
+        const double yc = m.spectrum.calculated[i];
+        EXPECT_EQ(std::tuple(g.x[i], g.y[i], g.yc[i], g.c[i + 2 * kN]),
+                  std::tuple(static_cast<float>(c.binding ? kHmu - e : e), static_cast<float>(y),
+                             static_cast<float>(yc), 50.0F));
+        const double r =
+            c.residualsDrawn ? 0.25 * static_cast<double>(i) : (y - yc) * c.residualScale;
+        EXPECT_EQ(g.r[c.residualScale == 0 ? 0 : i], static_cast<float>(r)) << i;
+    }
+
+    if (std::system("command -v gs > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Ghostscript is not installed";
+    }
+    LibraryLoader loader;
+    ScriptedDialogs dialogs;
+    ASSERT_TRUE(WriteGraph(m, dialogs, loader, "c1s.ps"));
+    EXPECT_TRUE(dialogs.texts().empty());
+    const std::string page = folder.file("c1s.ps");
+    const int status =
+        std::system(std::string("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage \"")
+                        .append(page)
+                        .append("\"")
+                        .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string text = readFile(page);
+    const std::string shown = std::regex_replace(title, std::regex("[()]"), "\\$&");
+    EXPECT_NE(text.find(std::string("(").append(shown).append(")")), std::string::npos);
+    // The residuals are the page's only dotted line.
+    EXPECT_EQ(text.find("1 setlinecap [0 ") != std::string::npos, c.residualScale != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plots, WriteGraphPages,
+                         testing::Values(GraphCase{"KineticNoResiduals", false, 0, false},
+                                         GraphCase{"BindingResidualsX5", true, 5, true},
+                                         GraphCase{"ResidualsNotYetDrawn", true, 10, false}),
+                         [](const testing::TestParamInfo<GraphCase>& p) {
+                             return std::string(p.param.name);
+                         });
+
+// ---- The text reports, as a reader of the lab book finds them ----
+
+TEST(WriteReports, ConfigurationResultsAndCorrelationsAsComputed)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m = calculatedState(folder.path().string());
+    ScriptedDialogs dialogs;
+    ASSERT_TRUE(WriteConfigurationParameters(m, dialogs, loader, "c1s_config.txt"));
+    ASSERT_TRUE(WriteResults(m, dialogs, loader, folder.file("c1s_results.txt")));
+    ASSERT_TRUE(WriteCorrelations(m, dialogs, loader, folder.file("c1s_corr.txt")));
+    EXPECT_TRUE(dialogs.texts().empty());
+
+    // A relative name is taken in the start directory; partners are named, counted from Pos1.
+    const std::string config = readFile(folder.file("c1s_config.txt"));
+    EXPECT_EQ(lineStarting(config, "Pos2"),
+              (Tokens{"Pos2", "1202.500000", "correlated", "Pos1", "+", "1.5"}));
+    EXPECT_EQ(lineStarting(config, "Height2"),
+              (Tokens{"Height2", "500.000000", "correlated", "Height1", "x", "0.5"}));
+    EXPECT_EQ(lineStarting(config, "a0"), (Tokens{"a0", "50.000000", "varied"}));
+    EXPECT_TRUE(std::regex_search(
+        config, std::regex("Date +: \\d\\d\\.\\d\\d\\.\\d{4}\nTime +: \\d\\d:\\d\\d:\\d\\d\n")));
+
+    const std::string results = readFile(folder.file("c1s_results.txt"));
+    EXPECT_EQ(lineStarting(results, "R of the last fit").back(),
+              printed("%.6f", std::sqrt(kChiSquare / kPoints)));
+    EXPECT_EQ(lineStarting(results, "Alpha2"), (Tokens{"Alpha2", "0.050000", "fixed"}));
+    EXPECT_EQ(lineStarting(results, "1 ").back(), "75.000");
+    EXPECT_EQ(lineStarting(results, "2 ").back(), "25.000");
+
+    const std::string corr = readFile(folder.file("c1s_corr.txt"));
+    const Tokens names = {"Pos1", "Height1", "LFWHM1", "GFWHM1", "LFWHM2", "GFWHM2", "a0"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        Tokens row = {names[i]};
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            row.push_back(printed("%.4f", correlation(i, j)));
+        }
+        EXPECT_EQ(lineStarting(corr, names[i] + " "), row);
+    }
+}
+
+TEST(WriteReports, LinkStatesOfTheLastFitAndUndefinedCorrelations)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m = calculatedState(folder.path().string());
+    // The fit ran with GFWHM2 fixed, which the configuration no longer says; a zero variance
+    // leaves Height1 without correlations.
+    m.engine.varied = {0, 0, 0, 2, 0, 1, 1, 0, 2, 2, 0};
+    const std::vector<double> variances = {4, 0, 1, 1, 1, 1};
+    m.fitResults.nfree = 6;
+    m.fitResults.errorMatrix.assign(36, 0.0);
+    for (std::size_t i = 0; i < variances.size(); ++i) {
+        m.fitResults.errorMatrix[i + 6 * i] = variances[i];
+    }
+    ScriptedDialogs dialogs;
+    ASSERT_TRUE(WriteResults(m, dialogs, loader, folder.file("r.txt")));
+    ASSERT_TRUE(WriteCorrelations(m, dialogs, loader, folder.file("c.txt")));
+    EXPECT_EQ(lineStarting(readFile(folder.file("r.txt")), "GFWHM2"),
+              (Tokens{"GFWHM2", "0.600000", "fixed"}));
+    const std::string corr = readFile(folder.file("c.txt"));
+    EXPECT_EQ(lineStarting(corr, "Height1 "), (Tokens{"Height1", "-", "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(lineStarting(corr, "a0 "),
+              (Tokens{"a0", "0.0000", "-", "0.0000", "0.0000", "0.0000", "1.0000"}));
+    EXPECT_TRUE(lineStarting(corr, "GFWHM2").empty());
+}
+
+// ---- Failures: each command's message, and a previous file left as it was ----
+
+enum class Command { Graph, ConfigurationParameters, Results, Correlations, Cal, BadKind };
+
+bool run(Command command, Module1& m, Dialogs& d, LibraryLoader& l, const std::string& name)
+{
+    switch (command) {
+        case Command::Graph:
+            return WriteGraph(m, d, l, name);
+        case Command::ConfigurationParameters:
+            return WriteConfigurationParameters(m, d, l, name);
+        case Command::Results:
+            return WriteResults(m, d, l, name);
+        case Command::Correlations:
+            return WriteCorrelations(m, d, l, name);
+        case Command::Cal:
+            return SaveCalc(m, d, l, name, kCalculatedSpectraOnly);
+        case Command::BadKind:
+            return SaveCalc(m, d, l, name, 2);
+    }
+    return false;
+}
+
+struct FailureCase {
+    const char* name;
+    Command command;
+    std::string failure;
+    std::string notFound;
+    void (*spoil)(Module1&) = nullptr;  // a state the writer refuses; else a name it cannot use
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+// A name the file system holds but whose temporary sibling would be too long to create: the
+// write fails even for root, to whom no folder is read-only.
+std::string longName(const TempFolder& folder)
+{
+    return folder.file(std::string(248, 'n').append(".txt"));
+}
+
+class OutputFailures : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(OutputFailures, ShowTheMessageAndKeepThePreviousFile)
+{
+    const FailureCase& c = GetParam();
+    TempFolder folder;
+    Module1 m = calculatedState(folder.path().string());
+    const std::string target = c.spoil ? folder.file("old.txt") : longName(folder);
+    std::ofstream(target) << "old";
+    if (c.spoil) {
+        c.spoil(m);
+    }
+    LibraryLoader loader;
+    ScriptedDialogs dialogs;
+    EXPECT_FALSE(run(c.command, m, dialogs, loader, target));
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(dialogs.texts(), Texts{c.failure});
+}
+
+TEST_P(OutputFailures, MissingLibraryIsNamed)
+{
+    const FailureCase& c = GetParam();
+    TempFolder folder;
+    Module1 m = calculatedState(folder.path().string());
+    LibraryLoader nothing = loaderWithout(folder);
+    ScriptedDialogs dialogs;
+    EXPECT_FALSE(run(c.command, m, dialogs, nothing, folder.file("out.txt")));
+    EXPECT_FALSE(fs::exists(folder.file("out.txt")));
+    EXPECT_EQ(dialogs.texts(), Texts{c.notFound});
+}
+
+const std::string kCalcError(kSaveCalcError);
+const std::string kCorrError = "Error in writing correlation matrix to text file";
+const std::string kResultsError = "Error in writing results to text file";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, OutputFailures, testing::Values(
+    FailureCase{"Graph", Command::Graph, "Error in writing graph to PostScript file",
+                "Fortran dll KELMAR.DLL not found"},
+    FailureCase{"ConfigurationParameters", Command::ConfigurationParameters,
+                "Error in writing config data to text file", "Fortran dll MIRDAX.DLL not found"},
+    FailureCase{"Results", Command::Results, kResultsError, "Fortran dll LURVEN.DLL not found"},
+    FailureCase{"ResultsBeforeAnyFit", Command::Results, kResultsError,
+                "Fortran dll LURVEN.DLL not found", [](Module1& m) { m.fitResults = {}; }},
+    FailureCase{"Correlations", Command::Correlations, kCorrError,
+                "Fortran dll QUENDAL.DLL not found"},
+    // Six free parameters in the matrix, seven by the link states: the writer refuses names
+    // that do not fit the matrix.
+    FailureCase{"CorrelationsUnderWrongNames", Command::Correlations, kCorrError,
+                "Fortran dll QUENDAL.DLL not found",
+                [](Module1& m) { m.fitResults.nfree = 6; m.fitResults.errorMatrix.resize(36); }},
+    FailureCase{"CalculatedSpectra", Command::Cal, kCalcError, kCalcError},
+    FailureCase{"UnknownFileKind", Command::BadKind, kCalcError, kCalcError, [](Module1&) {}}),
+    [](const testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+// ---- Save As > Calculated Spectra (+ Data) ----
+
+// The columns of a calculated-spectra file by their header names.
+std::map<std::string, std::vector<double>> columns(const std::string& file)
+{
+    std::istringstream lines(readFile(file));
+    std::string line;
+    std::getline(lines, line);
+    const Tokens names = lineStarting(line, "");
+    std::map<std::string, std::vector<double>> table;
+    while (std::getline(lines, line)) {
+        std::istringstream row(line);
+        for (const std::string& name : names) {
+            double value = 0.0;
+            row >> value;
+            table[name].push_back(value);
+        }
+    }
+    return table;
+}
+
+TEST(SaveCalc, FilesReadBackToTheColumnsWritten)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m = calculatedState(folder.path().string());
+    m.plot.residualScale = 5;
+    m.residuals = {1.5, -2.5, 3.5};  // drawn for fewer points, before a zoom was reset, say
+    ScriptedDialogs dialogs;
+    MenuState menu;
+    ASSERT_TRUE(saveCalculatedSpectraAs(m, dialogs, loader, menu, "c1s.cal", false));
+    ASSERT_TRUE(saveCalculatedSpectraAs(m, dialogs, loader, menu, folder.file("c1s.cex"), true));
+    EXPECT_TRUE(dialogs.texts().empty());
+    ASSERT_EQ(m.residuals.size(), kN);
+
+    const auto cal = columns(folder.file("c1s.cal"));
+    const auto cex = columns(folder.file("c1s.cex"));
+    EXPECT_EQ(cal.size(), 5U);
+    EXPECT_EQ(cex.size(), 7U);
+    const std::vector<double>& components = m.fitResults.components;
+    for (const auto* table : {&cal, &cex}) {
+        EXPECT_EQ(table->at("Energy"), m.spectrum.energy);
+        EXPECT_EQ(table->at("Calculated"), m.spectrum.calculated);
+        for (std::size_t j = 0; j < 3; ++j) {
+            const auto first = components.begin() + static_cast<std::ptrdiff_t>(j * kN);
+            EXPECT_EQ(table->at("Component" + std::to_string(j + 1)),
+                      std::vector<double>(first, first + kPoints));
+        }
+    }
+    EXPECT_EQ(cex.at("Counts"), m.spectrum.counts);
+    std::vector<double> residuals(kN, 0.0);
+    std::copy_n(std::array{1.5, -2.5, 3.5}.begin(), 3, residuals.begin());
+    EXPECT_EQ(cex.at("Residual_x5"), residuals);
+}
+
+TEST(SaveCalc, MarksSavedOnlyAfterTheWrite)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m = calculatedState(folder.path().string());
+    ScriptedDialogs dialogs;
+    MenuState menu;
+    EXPECT_FALSE(saveCalculatedSpectraAs(m, dialogs, loader, menu, longName(folder), true));
+    EXPECT_FALSE(m.calculationSaved);
+    EXPECT_EQ(menu, MenuState{});
+    EXPECT_EQ(dialogs.texts(), Texts{kCalcError});
+
+    ASSERT_TRUE(saveCalculatedSpectraAs(m, dialogs, loader, menu, folder.file("a.cex"), true));
+    EXPECT_TRUE(m.calculationSaved);
+    EXPECT_TRUE(menu.saveAsCalculatedSpectraAndData.checked);
+    EXPECT_FALSE(menu.saveAsCalculatedSpectra.checked);
+
+    // Without a calculation there is nothing whose saving could be recorded.
+    m.calculationDone = m.calculationSaved = false;
+    ASSERT_TRUE(saveCalculatedSpectraAs(m, dialogs, loader, menu, folder.file("a.cal"), false));
+    EXPECT_FALSE(m.calculationSaved);
+    EXPECT_TRUE(menu.saveAsCalculatedSpectra.checked);
+}
+
+}  // namespace
+}  // namespace varnix::app

@@ -6,10 +6,20 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varnix::app {
 namespace {
+
+FileDialogRequest request(std::string title, std::string filter = "", std::string name = "")
+{
+    FileDialogRequest r;
+    r.title = std::move(title);
+    r.filter = std::move(filter);
+    r.defaultName = std::move(name);
+    return r;
+}
 
 TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
 {
@@ -29,9 +39,9 @@ TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
     EXPECT_EQ(dialogs.inputBox("Photon energy", "Input", "1486.6"),
               std::optional<std::string>(""));
     EXPECT_EQ(dialogs.inputBox("Again", "Input", ""), std::nullopt);
-    EXPECT_EQ(dialogs.openFileName({"Open Data", "Data (*.dat)", "last.dat"}),
+    EXPECT_EQ(dialogs.openFileName(request("Open Data", "Data (*.dat)", "last.dat")),
               std::optional<std::string>("/data/a.dat"));
-    EXPECT_EQ(dialogs.saveFileName({"Save As", "All (*)", "x.cfg"}), std::nullopt);
+    EXPECT_EQ(dialogs.saveFileName(request("Save As", "All (*)", "x.cfg")), std::nullopt);
 
     EXPECT_EQ(dialogs.texts(),
               (std::vector<std::string>{"  first", "Continue?", "Delete?", "second",
@@ -88,12 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                        [](Dialogs& d) { d.askYesNo("Q"); }, 1},
         UnexpectedCase{"SaveAnsweredAsOpen",
                        [](ScriptedDialogs& s) { s.answerOpenFile("a.dat"); },
-                       [](Dialogs& d) { d.saveFileName({"Q", "", ""}); }, 1},
+                       [](Dialogs& d) { d.saveFileName(request("Q")); }, 1},
         UnexpectedCase{"InputWithEmptyScript", [](ScriptedDialogs&) {},
                        [](Dialogs& d) { d.inputBox("Q", "", ""); }, 0},
         UnexpectedCase{"OpenAnsweredAsOkCancel",
                        [](ScriptedDialogs& s) { s.answerOkCancel(true); },
-                       [](Dialogs& d) { d.openFileName({"Q", "", ""}); }, 1}),
+                       [](Dialogs& d) { d.openFileName(request("Q")); }, 1}),
     [](const ::testing::TestParamInfo<UnexpectedCase>& param) { return param.param.name; });
 
 }  // namespace

@@ -1,0 +1,232 @@
+#include "display/frm_results.h"
+
+#include "apply_colours.h"
+#include "display/format_grid.h"
+#include "fonts.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace varnix::app {
+
+namespace {
+
+// Shares of the main window's inner area.
+constexpr double kWidthShare = 0.75;
+constexpr double kHeightShare = 0.8;
+// Every grid row, header included, is this share of the window's height.
+constexpr double kRowShare = 0.075;
+// One coefficient column, as a share of the window's width: a narrow screen makes a narrow
+// window, whose columns need the larger share for the same text.
+constexpr int kNarrowScreen = 1024;  // px
+constexpr double kNarrowScreenColumnShare = 0.18;
+constexpr double kWideScreenColumnShare = 0.14;
+constexpr int kLinePadding = 6;  // px around the two lines of a cell
+
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+void setRowHeights(QTableWidget& grid, int height)
+{
+    grid.verticalHeader()->setDefaultSectionSize(height);
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.horizontalHeader()->setFixedHeight(height);
+}
+
+}  // namespace
+
+frmResults::frmResults(Module1& module, Dialogs& dialogs, MenuState& menu, QWidget* parent)
+    : QWidget(parent), m_module(module), m_dialogs(dialogs), m_menu(menu)
+{
+    setObjectName(QStringLiteral("frmResults"));
+    setWindowTitle(QString::fromLatin1(kResultsCaption));
+    resize(sizeFor(module.innerWidth, module.innerHeight));
+    createControls();
+    layoutControls();
+    formatPeakGrid();
+    formatPolynomialGrid(module.configuration.nbg);
+    m_lblCond->hide();
+    m_txtCond->hide();
+    ApplyColours(*this, module.colours);
+    m_module.windowOpen.results = true;
+}
+
+QSize frmResults::sizeFor(int innerWidth, int innerHeight)
+{
+    return {static_cast<int>(kWidthShare * innerWidth),
+            static_cast<int>(kHeightShare * innerHeight)};
+}
+
+void frmResults::createControls()
+{
+    auto label = [this](const char* name, const char* caption) {
+        auto* l = new QLabel(QString::fromLatin1(caption), this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFont(RegularFont());
+        return l;
+    };
+    auto grid = [this](const char* name) {
+        auto* g = new QTableWidget(this);
+        g->setObjectName(QString::fromLatin1(name));
+        g->setFont(RegularFont());
+        return g;
+    };
+    auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    m_lblDS = label("lblDS", "Doniach/Sunjic Parameters");
+    m_grdDS = grid("grdDS");
+    m_lblPoly = label("lblPoly", "Polynomial Coefficients");
+    m_grdPolynomial = grid("grdPolynomial");
+    m_cmdUpdate = button("cmdUpdate", "Update Configuration");
+    m_cmdCorrelation = button("cmdCorrelation", "Correlation Matrix");
+    m_lblCond = label("lblCond", "Condition Number");
+    m_txtCond = new QLineEdit(this);
+    m_txtCond->setObjectName(QStringLiteral("txtCond"));
+    m_txtCond->setReadOnly(true);
+    m_txtCond->setFont(RegularFont());
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &frmResults::cmdUpdate_Click);
+    connect(m_cmdCorrelation, &QPushButton::clicked, this, &frmResults::cmdCorrelation_Click);
+}
+
+void frmResults::layoutControls()
+{
+    auto* band = new QHBoxLayout;
+    band->addWidget(m_cmdUpdate);
+    band->addWidget(m_cmdCorrelation);
+    band->addStretch();
+    band->addWidget(m_lblCond);
+    band->addWidget(m_txtCond);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_lblDS);
+    layout->addWidget(m_grdDS, 1);
+    layout->addWidget(m_lblPoly);
+    layout->addWidget(m_grdPolynomial, 0, Qt::AlignLeft);
+    layout->addLayout(band);
+}
+
+int frmResults::rowHeight() const
+{
+    // Never less than the two lines of a value with its standard deviation.
+    const int twoLines = 2 * QFontMetrics(RegularFont()).lineSpacing() + kLinePadding;
+    return std::max(static_cast<int>(std::lround(kRowShare * height())), twoLines);
+}
+
+void frmResults::formatPeakGrid()
+{
+    applyFormatString(*m_grdDS, QString::fromLatin1(peakGridFormat(m_module.spectrum.binding)));
+    m_grdDS->setRowCount(std::max(m_module.configuration.nds, 0));
+    setRowHeights(*m_grdDS, rowHeight());
+}
+
+void frmResults::formatPolynomialGrid(int coefficients)
+{
+    applyFormatString(*m_grdPolynomial, QString::fromLatin1(polynomialGridFormat(coefficients)));
+    m_grdPolynomial->setRowCount(1);
+    const int height = rowHeight();
+    setRowHeights(*m_grdPolynomial, height);
+    const bool narrow = QGuiApplication::primaryScreen()->geometry().width() < kNarrowScreen;
+    const int share =
+        static_cast<int>((narrow ? kNarrowScreenColumnShare : kWideScreenColumnShare) * width());
+    int gridWidth = 2 * m_grdPolynomial->frameWidth();
+    for (int column = 0; column < m_grdPolynomial->columnCount(); ++column) {
+        m_grdPolynomial->setColumnWidth(column,
+                                        std::max(share, m_grdPolynomial->columnWidth(column)));
+        gridWidth += m_grdPolynomial->columnWidth(column);
+    }
+    m_grdPolynomial->setFixedSize(gridWidth, 2 * height + 2 * m_grdPolynomial->frameWidth());
+    m_grdPolynomial->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grdPolynomial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grdPolynomial->setVisible(coefficients > 0);
+    m_lblPoly->setVisible(coefficients > 0);
+}
+
+bool frmResults::UpdateResults()
+{
+    if (!UpdateStandardDeviations(m_module.fitResults)) {
+        return false;
+    }
+    const ResultsTable table = resultsTable(m_module);
+    for (const std::string& message : table.messages) {
+        m_dialogs.message(message);
+    }
+    showPeakRows(table.peakRows);
+    showCoefficients(table.coefficients);
+    if (table.conditionNumber) {
+        m_txtCond->setText(text(*table.conditionNumber));
+        m_lblCond->show();
+        m_txtCond->show();
+    }
+    return true;
+}
+
+void frmResults::showPeakRows(const std::vector<PeakRow>& rows)
+{
+    m_grdDS->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < m_grdDS->rowCount(); ++r) {
+        const PeakRow& row = rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < kResultsColumns; ++c) {
+            setCellText(*m_grdDS, r, c, text(row[static_cast<std::size_t>(c)]));
+        }
+    }
+}
+
+void frmResults::showCoefficients(const std::vector<std::string>& coefficients)
+{
+    const int count = static_cast<int>(coefficients.size());
+    if (count != m_grdPolynomial->columnCount()) {
+        formatPolynomialGrid(count);
+    }
+    for (int c = 0; c < count; ++c) {
+        setCellText(*m_grdPolynomial, 0, c, text(coefficients[static_cast<std::size_t>(c)]));
+    }
+}
+
+void frmResults::hideCommands()
+{
+    m_cmdUpdate->hide();
+    m_cmdCorrelation->hide();
+}
+
+void frmResults::showFinalResults(bool brokenOff)
+{
+    m_cmdUpdate->show();
+    m_cmdCorrelation->setVisible(!brokenOff);
+    setWindowTitle(QString::fromLatin1(kFinalResultsCaption));
+}
+
+void frmResults::cmdUpdate_Click()
+{
+    if (UpdateConfiguration(m_module, m_menu)) {
+        emit menuStateChanged();
+    }
+}
+
+void frmResults::cmdCorrelation_Click()
+{
+    emit correlationRequested();
+}
+
+void frmResults::closeEvent(QCloseEvent* event)
+{
+    m_module.windowOpen.results = false;
+    event->accept();
+}
+
+}  // namespace varnix::app

@@ -1,9 +1,7 @@
 #include "frm_main.h"
 
 #include "apply_colours.h"
-#include "core/data_commands.h"
-#include "core/data_file_choice.h"
-#include "editor/frm_header.h"
+#include "fonts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,8 +25,6 @@ namespace {
 
 constexpr std::array<const char*, kStatusPanels> kPanelCaptions = {
     "After Iteration :", "R:", "deltaR:", "Data File :", "Config. File :", "Photon Energy : "};
-constexpr int kDataFilePanel = 3;
-constexpr int kPhotonEnergyPanel = 5;
 
 // The window's place and size in units of 1/1024 of the screen's width and 1/768 of its height.
 constexpr int kLeft = 50;
@@ -41,17 +37,6 @@ constexpr double kStatusTextShare = 0.9;
 QString indexed(const char* name, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-FileDialogRequest saveDataRequest(const Module1& module)
-{
-    FileDialogRequest request;
-    request.title = "Save Data File As";
-    request.filter =
-        "All Data Files (*.dat);;Sx700 Data Files (*.sx7);;"
-        "Scienta Data Files (*.sci);;All Files (*)";
-    request.defaultName = module.spectrum.fileName;
-    return request;
 }
 
 }  // namespace
@@ -75,6 +60,7 @@ bool frmMain::Form_Load(const std::string& startDirectory)
         return false;
     }
     ApplyColours(*this, m_module.colours);
+    setFont(RegularFont());
     m_menu = outcome.menu;
     applyMenuState();
     setStatusText(outcome.statusLine);
@@ -100,26 +86,32 @@ void frmMain::createFileMenu()
 {
     QMenu* file = addSubmenu(nullptr, "File", "mnuFile", &MenuState::file);
     QMenu* fileNew = addSubmenu(file, "New", "mnuNew");
-    addEntry(fileNew, "Configuration", "mnuNewItem_0", &MenuState::newConfiguration);
+    addCommand(fileNew, "Configuration", "mnuNewItem_0", &MenuState::newConfiguration,
+               [this] { mnuNewItem_Click(); });
 
     QMenu* open = addSubmenu(file, "Open", "mnuOpen");
-    QAction* openAll = addEntry(open, "All Files", "mnuOpenItem_0", &MenuState::openAllFiles, true);
-    connect(openAll, &QAction::triggered, this, [this] { mnuOpenItem_Click(0); });
-    QAction* openDataEntry = addEntry(open, "Data", "mnuOpenItem_1", &MenuState::openData, true);
-    connect(openDataEntry, &QAction::triggered, this, [this] { mnuOpenItem_Click(1); });
-    addEntry(open, "Configuration", "mnuOpenItem_2", &MenuState::openConfiguration);
+    addCommand(open, "All Files", "mnuOpenItem_0", &MenuState::openAllFiles,
+               [this] { mnuOpenItem_Click(0); });
+    addCommand(open, "Data", "mnuOpenItem_1", &MenuState::openData,
+               [this] { mnuOpenItem_Click(1); });
+    addCommand(open, "Configuration", "mnuOpenItem_2", &MenuState::openConfiguration,
+               [this] { mnuOpenItem_Click(2); });
 
     QMenu* save = addSubmenu(file, "Save ...", "mnuSave");
-    addEntry(save, "Configuration", "mnuSaveItem_0", &MenuState::saveConfiguration);
-    addEntry(save, "Fit Parameters", "mnuSaveItem_1", &MenuState::saveFitParameters);
+    addCommand(save, "Configuration", "mnuSaveItem_0", &MenuState::saveConfiguration,
+               [this] { mnuSaveItem_Click(0); });
+    addCommand(save, "Fit Parameters", "mnuSaveItem_1", &MenuState::saveFitParameters,
+               [this] { mnuSaveItem_Click(1); });
 
     QMenu* saveAs = addSubmenu(file, "Save As ...", "mnuSaveAs");
-    QAction* saveAsData = addEntry(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData, true);
-    connect(saveAsData, &QAction::triggered, this, [this] { mnuSaveAsItem_Click(0); });
-    addEntry(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration);
-    addEntry(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra);
-    addEntry(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
-             &MenuState::saveAsCalculatedSpectraAndData);
+    addCommand(saveAs, "Data", "mnuSaveAsItem_0", &MenuState::saveAsData,
+               [this] { mnuSaveAsItem_Click(0); });
+    addCommand(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration,
+               [this] { mnuSaveAsItem_Click(1); });
+    addCommand(saveAs, "Calculated Spectra", "mnuSaveAsItem_2",
+               &MenuState::saveAsCalculatedSpectra, [this] { mnuSaveAsItem_Click(2); });
+    addCommand(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
+               &MenuState::saveAsCalculatedSpectraAndData, [this] { mnuSaveAsItem_Click(3); });
 }
 
 void frmMain::createEditMenu()
@@ -129,16 +121,15 @@ void frmMain::createEditMenu()
     QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
     addEntry(fit, "Simple", "mnuFitParItem_0");
     addEntry(fit, "Advanced", "mnuFitParItem_1");
-    QAction* header = addEntry(edit, "Header", "mnuEditHeader", &MenuState::editHeader, true);
-    connect(header, &QAction::triggered, this, &frmMain::mnuEditHeader_Click);
+    addCommand(edit, "Header", "mnuEditHeader", &MenuState::editHeader,
+               [this] { mnuEditHeader_Click(); });
     QMenu* energies = addSubmenu(edit, "Energies", "mnuEnergies", &MenuState::editEnergies);
-    QAction* scale = addEntry(energies, "Energy Scale of Experimental Data", "mnuEnergyItem_0",
-                              &MenuState::energiesExperimentalScale, true);
-    connect(scale, &QAction::triggered, this, [this] { mnuenergyitem_Click(0); });
-    addEntry(energies, "Peak Energy Positions in Configuration Data", "mnuEnergyItem_1",
-             &MenuState::energiesPeakPositions);
-    addEntry(energies, "Energy Scale and Peak Positions by same amount", "mnuEnergyItem_2",
-             &MenuState::energiesBoth);
+    addCommand(energies, "Energy Scale of Experimental Data", "mnuEnergyItem_0",
+               &MenuState::energiesExperimentalScale, [this] { mnuenergyitem_Click(0); });
+    addCommand(energies, "Peak Energy Positions in Configuration Data", "mnuEnergyItem_1",
+               &MenuState::energiesPeakPositions, [this] { mnuenergyitem_Click(1); });
+    addCommand(energies, "Energy Scale and Peak Positions by same amount", "mnuEnergyItem_2",
+               &MenuState::energiesBoth, [this] { mnuenergyitem_Click(2); });
 }
 
 void frmMain::createCommandMenus()
@@ -151,21 +142,26 @@ void frmMain::createCommandMenus()
     for (std::size_t i = 0; i < plots.size(); ++i) {
         QAction* item = plot->addAction(QString::fromLatin1(plots[i]));
         item->setObjectName(indexed("mnuPlotItem", static_cast<int>(i)));
-        bind(item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, false);
+        bind(item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, true);
+        connect(item, &QAction::triggered, this,
+                [this, i] { mnuPlotItem_Click(static_cast<int>(i)); });
     }
-    addBarEntry("Calculate Spectrum", "mnuCalculate", &MenuState::calculateSpectrum, false);
-    addBarEntry("Start Fit", "mnuFit", &MenuState::startFit, false);
+    addBarEntry("Calculate Spectrum", "mnuCalculate", &MenuState::calculateSpectrum,
+                [this] { mnuCalculate_Click(); });
+    addBarEntry("Start Fit", "mnuFit", &MenuState::startFit, [this] { mnuFit_Click(); });
 
     QMenu* write = addSubmenu(nullptr, "Write", "mnuWrite", &MenuState::write);
-    addEntry(write, "Graph (to PostScript file)", "mnuPrintItem_0", &MenuState::writeGraph);
-    addEntry(write, "Configuration Parameters", "mnuPrintItem_1",
-             &MenuState::writeConfigurationParameters);
-    addEntry(write, "Results", "mnuPrintItem_2", &MenuState::writeResults);
-    addEntry(write, "Correlations", "mnuPrintItem_3", &MenuState::writeCorrelations);
+    addCommand(write, "Graph (to PostScript file)", "mnuPrintItem_0", &MenuState::writeGraph,
+               [this] { mnuPrintItem_Click(0); });
+    addCommand(write, "Configuration Parameters", "mnuPrintItem_1",
+               &MenuState::writeConfigurationParameters, [this] { mnuPrintItem_Click(1); });
+    addCommand(write, "Results", "mnuPrintItem_2", &MenuState::writeResults,
+               [this] { mnuPrintItem_Click(2); });
+    addCommand(write, "Correlations", "mnuPrintItem_3", &MenuState::writeCorrelations,
+               [this] { mnuPrintItem_Click(3); });
 
-    addBarEntry("Break", "mnuBreak", &MenuState::breakFit, false);
-    QAction* exit = addBarEntry("Exit", "mnuExit", &MenuState::exit, true);
-    connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    addBarEntry("Break", "mnuBreak", &MenuState::breakFit, [this] { mnuBreak_Click(); });
+    addBarEntry("Exit", "mnuExit", &MenuState::exit, [this] { mnuExit_Click(); });
 
     QMenu* help = addSubmenu(nullptr, "Help", "mnuHelp", &MenuState::help);
     addEntry(help, "Help Topics", "mnuHelpItem_0");
@@ -184,6 +180,14 @@ QAction* frmMain::addEntry(QMenu* menu, const char* caption, const char* name,
     return action;
 }
 
+QAction* frmMain::addCommand(QMenu* menu, const char* caption, const char* name,
+                             MenuEntry MenuState::*entry, std::function<void()> command)
+{
+    QAction* action = addEntry(menu, caption, name, entry, true);
+    connect(action, &QAction::triggered, this, std::move(command));
+    return action;
+}
+
 // A submenu is a container: it follows the menu state, while its entries decide for themselves.
 QMenu* frmMain::addSubmenu(QMenu* menu, const char* caption, const char* name,
                            MenuEntry MenuState::*entry)
@@ -197,11 +201,12 @@ QMenu* frmMain::addSubmenu(QMenu* menu, const char* caption, const char* name,
 }
 
 QAction* frmMain::addBarEntry(const char* caption, const char* name, MenuEntry MenuState::*entry,
-                              bool available)
+                              std::function<void()> command)
 {
     QAction* action = menuBar()->addAction(QString::fromLatin1(caption));
     action->setObjectName(QString::fromLatin1(name));
-    bind(action, entry, available);
+    bind(action, entry, true);
+    connect(action, &QAction::triggered, this, std::move(command));
     return action;
 }
 
@@ -265,9 +270,9 @@ void frmMain::createStatusBar()
     }
 }
 
-void frmMain::setStatusText(const std::string& text)
+void frmMain::setStatusText(std::string_view text)
 {
-    m_txtStatus->setText(QString::fromStdString(text));
+    m_txtStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void frmMain::placeWindow()
@@ -290,142 +295,36 @@ void frmMain::NewSize()
     m_txtStatus->setFixedWidth(static_cast<int>(kStatusTextShare * width));
 }
 
+// The child windows size themselves from the inner area: each open one is laid out again.
 void frmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (!isMinimized()) {
         NewSize();
+        relayoutChildren();
     }
 }
 
-// ---- commands ---------------------------------------------------------------------------
-
-void frmMain::mnuOpenItem_Click(int index)
-{
-    if (index == 0) {
-        openAllFiles();
-    } else if (index == 1) {
-        openData();
-    }
-}
-
-// Cancelling the dialog ends the command: nothing is opened and nothing is remembered.
-void frmMain::openData()
-{
-    const auto chosen = m_dialogs.openFileName(dataFileRequest(m_module));
-    if (!chosen) {
-        return;
-    }
-    rememberDataName(m_module.startDirectory, *chosen);
-    closeHeader();
-    if (OpenData(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
-        dataOpened();
-    }
-}
-
-// The data half: the configuration half follows with the configuration commands.
-void frmMain::openAllFiles()
-{
-    closeHeader();
-    if (OpenAllFilesData(m_module, m_dialogs, m_loader, m_menu)) {
-        dataOpened();
-    }
-}
-
-// Header edits belong to the spectrum they were typed for: the header window hands them over as
-// it closes, before another spectrum can take that one's place.
-void frmMain::closeHeader()
-{
-    if (m_header != nullptr) {
-        m_header->close();
-    }
-}
-
-void frmMain::dataOpened()
-{
-    if (const auto status = Enable(m_module, m_menu)) {
-        setStatusText(*status);
-    }
-    enableUnsavedSaves(m_module, m_menu);
-    applyMenuState();
-    showDataPanels();
-}
-
-void frmMain::mnuSaveAsItem_Click(int index)
-{
-    if (index == 0) {
-        saveDataAs();
-    }
-}
-
-// Cancelling the dialog ends the command.
-void frmMain::saveDataAs()
-{
-    const auto chosen = m_dialogs.saveFileName(saveDataRequest(m_module));
-    if (!chosen || !SaveDataAs(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
-        return;
-    }
-    applyMenuState();
-    showDataPanels();
-}
-
-void frmMain::mnuenergyitem_Click(int index)
-{
-    if (index == 0) {
-        shiftExperimentalEnergies();
-    }
-}
-
-// Cancel, an empty answer and text that is not a number change nothing.
-void frmMain::shiftExperimentalEnergies()
-{
-    const auto typed = m_dialogs.inputBox("", "Energy Scale of Experimental Data", "");
-    if (typed && ShiftExperimentalEnergies(m_module, *typed)) {
-        markDataModified();
-    }
-}
-
-void frmMain::markDataModified()
-{
-    enableUnsavedSaves(m_module, m_menu);
-    applyMenuState();
-}
-
-void frmMain::mnuEditHeader_Click()
-{
-    // A closed window lingers until the event loop deletes it; only a shown one is reused.
-    if (m_header != nullptr && !m_header->isHidden()) {
-        m_mdi->setActiveSubWindow(m_header);
-        return;
-    }
-    auto* form = new frmHeader(m_module, m_dialogs);
-    connect(form, &frmHeader::dataModified, this, &frmMain::markDataModified);
-    m_header = m_mdi->addSubWindow(form);
-    m_header->setAttribute(Qt::WA_DeleteOnClose);
-    m_header->resize(frmHeader::sizeFor(m_module.innerWidth, m_module.innerHeight));
-    m_header->show();
-}
-
-void frmMain::showDataPanels()
-{
-    const PathParts parts = SplitPath(m_module.spectrum.fileName);
-    m_panels.at(kDataFilePanel)
-        ->setText(QStringLiteral("Data File : %1  ").arg(QString::fromStdString(parts.fileName)));
-    QLabel* photon = m_panels.at(kPhotonEnergyPanel);
-    const auto text = photonEnergyPanel(m_module.spectrum);
-    photon->setVisible(text.has_value());
-    if (text) {
-        photon->setText(QString::fromStdString(*text));
-    }
-}
+// ---- exit ---------------------------------------------------------------------------------
 
 void frmMain::mnuExit_Click()
 {
     close();
 }
 
+// Exit during a fit acts after the current iteration, when the fit has ended: the fit asks for it
+// again. A command that has already passed the exit checks closes without asking twice.
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (m_fitRunning) {
+        m_exitDuringFit = true;
+        event->ignore();
+        return;
+    }
+    if (m_quitting) {
+        event->accept();
+        return;
+    }
     const bool mayEnd = runExitChecks(m_module, m_dialogs, m_menu);
     applyMenuState();
     if (mayEnd) {

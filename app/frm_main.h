@@ -5,9 +5,15 @@
 //
 // Menu entries whose command does not exist yet are created with their captions and stay
 // disabled whatever the menu state says, so that no entry pretends to work.
+//
+// The window's code is in three files: frm_main.cpp (menus, status line, sizes, exit),
+// frm_main_commands.cpp (the File, Edit and Write commands) and frm_main_fit.cpp (the plot,
+// the calculation, the fit and the result windows).
 #pragma once
 
+#include "core/calculate.h"
 #include "core/dialogs.h"
+#include "core/fit_driver.h"
 #include "core/library_loader.h"
 #include "core/menu_state.h"
 #include "core/module1.h"
@@ -18,7 +24,9 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -29,6 +37,9 @@ class QMdiSubWindow;
 class QMenu;
 
 namespace varnix::app {
+
+class frmGraph;
+class frmResults;
 
 inline constexpr const char* kMainCaption = "Varnix Version 1.06";
 inline constexpr int kStatusPanels = 6;
@@ -48,27 +59,45 @@ public:
     QString statusText() const;
     QLabel* pnlStatus(int index) const { return m_panels.at(static_cast<std::size_t>(index)); }
     QMdiArea* mdiArea() const { return m_mdi; }
+    // The child windows while they are open, else nullptr.
+    frmGraph* graph() const;
+    frmResults* results() const;
 
-    // File > Open: 0 All Files, 1 Data, 2 Configuration.
-    void mnuOpenItem_Click(int index);
-    // File > Save As: 0 Data (the others come later).
+    // The procedures other windows call, in the order of the window's procedure table.
+    void mnuCalculate_Click();
+    // Draws the chosen plot type in the plot window, made when needed.
+    void Plot();
+    // Plot: 0 Experimental Spectrum … 4 Exp and Calc Spectra + Residuals x10.
+    void mnuPlotItem_Click(int index);
+    // File > Save As: 0 Data, 1 Configuration, 2 Calculated Spectra, 3 Calculated Spectra + Data.
     void mnuSaveAsItem_Click(int index);
-    // Edit > Header: opens the header window, or brings the open one forward.
-    void mnuEditHeader_Click();
-    // Edit > Energies: 0 Energy Scale of Experimental Data (the others come later).
-    void mnuenergyitem_Click(int index);
-    void mnuExit_Click();
     // Records the inner size and lays out the status line.
     void NewSize();
+
+    // File > New > Configuration.
+    void mnuNewItem_Click();
+    // File > Open: 0 All Files, 1 Data, 2 Configuration.
+    void mnuOpenItem_Click(int index);
+    // File > Save: 0 Configuration, 1 Fit Parameters.
+    void mnuSaveItem_Click(int index);
+    // Edit > Header: opens the header window, or brings the open one forward.
+    void mnuEditHeader_Click();
+    // Edit > Energies: 0 experimental data, 1 peak positions, 2 both by the same amount.
+    void mnuenergyitem_Click(int index);
+    void mnuFit_Click();
+    // Write: 0 Graph (to PostScript file), 1 Configuration Parameters, 2 Results, 3 Correlations.
+    void mnuPrintItem_Click(int index);
+    void mnuBreak_Click();
+    void mnuExit_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    using EntryOf = std::function<const MenuEntry&(const MenuState&)>;
     // One menu-state entry and the action that shows it. Entries without a command yet are
     // never enabled.
-    using EntryOf = std::function<const MenuEntry&(const MenuState&)>;
     struct Binding {
         EntryOf entry;
         QAction* action;
@@ -83,23 +112,46 @@ private:
     void createStatusBar();
     QAction* addEntry(QMenu* menu, const char* caption, const char* name,
                       MenuEntry MenuState::*entry = nullptr, bool available = false);
+    QAction* addCommand(QMenu* menu, const char* caption, const char* name,
+                        MenuEntry MenuState::*entry, std::function<void()> command);
     QMenu* addSubmenu(QMenu* menu, const char* caption, const char* name,
                       MenuEntry MenuState::*entry = nullptr);
     QAction* addBarEntry(const char* caption, const char* name, MenuEntry MenuState::*entry,
-                         bool available);
+                         std::function<void()> command);
     void bind(QAction* action, MenuEntry MenuState::*entry, bool available);
     void bind(QAction* action, EntryOf entry, bool available);
     void applyMenuState();
     void placeWindow();
-    void setStatusText(const std::string& text);
+    void setStatusText(std::string_view text);
     void showDataPanels();
+    void showConfigurationPanel();
+
+    // Commands (frm_main_commands.cpp).
     void openData();
+    void openConfiguration();
     void openAllFiles();
-    void closeHeader();
     void dataOpened();
+    void configurationOpened();
+    void closeHeader();
     void saveDataAs();
-    void shiftExperimentalEnergies();
+    void saveConfigurationAs();
+    void saveCalculatedSpectraAs(bool withData);
     void markDataModified();
+
+    // Plot, calculation, fit and the result windows (frm_main_fit.cpp).
+    frmGraph& openGraph();
+    void closeGraph();
+    void closeResultWindows();
+    frmResults& openResults();
+    void openCorrelation();
+    void relayoutChildren();
+    CalculationHooks calculationHooks();
+    FitHooks fitHooks();
+    void plotWindowFitting(bool running);
+    void showFitResults(bool final, bool brokenOff);
+    void setIterationPanels(const IterationPanels& panels);
+    void setBusy(bool busy);
+    void quit();
 
     Module1& m_module;
     Dialogs& m_dialogs;
@@ -108,10 +160,15 @@ private:
     MenuState m_menu;
     std::vector<Binding> m_bindings;
     QPointer<QMdiSubWindow> m_header;
+    QPointer<QMdiSubWindow> m_graph;
+    QPointer<QMdiSubWindow> m_results;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;
     std::array<QLabel*, kStatusPanels> m_panels{};
+    bool m_fitRunning = false;
+    bool m_exitDuringFit = false;  // Exit chosen while the fit iterates: it acts afterwards
+    bool m_quitting = false;       // a command passed the exit checks: close without asking
 };
 
 }  // namespace varnix::app

@@ -29,18 +29,21 @@ struct MenuState {
     MenuEntry saveConfiguration{false, false};
     MenuEntry saveFitParameters{false, false};
     MenuEntry saveAsData{false, false};  // until there are data to save
-    MenuEntry saveAsConfiguration;
-    MenuEntry saveAsCalculatedSpectra;
-    MenuEntry saveAsCalculatedSpectraAndData;
+    // Nothing to save before there is a configuration or a calculated spectrum; Enable and the
+    // commands turn these on.
+    MenuEntry saveAsConfiguration{false, false};
+    MenuEntry saveAsCalculatedSpectra{false, false};
+    MenuEntry saveAsCalculatedSpectraAndData{false, false};
     // Edit
     MenuEntry edit{false, false};
     MenuEntry editConfigurationData;
     MenuEntry editFitParameters;
     MenuEntry editHeader;
     MenuEntry editEnergies;
-    MenuEntry energiesExperimentalScale;
-    MenuEntry energiesPeakPositions;
-    MenuEntry energiesBoth;
+    // Each only once there is what it moves.
+    MenuEntry energiesExperimentalScale{false, false};
+    MenuEntry energiesPeakPositions{false, false};
+    MenuEntry energiesBoth{false, false};
     // Plot, commands, Write
     MenuEntry plot{false, false};
     // Experimental Spectrum, Experimental and Calculated Spectra, the three residual plots: the
@@ -51,10 +54,10 @@ struct MenuState {
     MenuEntry calculateSpectrum{false, false};
     MenuEntry startFit{false, false};
     MenuEntry write{false, false};
-    MenuEntry writeGraph;
-    MenuEntry writeConfigurationParameters;
-    MenuEntry writeResults;
-    MenuEntry writeCorrelations;
+    MenuEntry writeGraph{false, false};
+    MenuEntry writeConfigurationParameters{false, false};
+    MenuEntry writeResults{false, false};
+    MenuEntry writeCorrelations{false, false};
     MenuEntry breakFit{false, false};
     MenuEntry exit;
     MenuEntry help;

@@ -7,6 +7,7 @@
 #include "core/data_commands.h"
 #include "core/data_file_choice.h"
 #include "core/startup.h"
+#include "display/frm_graph.h"
 #include "editor/frm_header.h"
 #include "frm_main.h"
 
@@ -25,9 +26,11 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <qcustomplot.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -155,16 +158,17 @@ const EntryCase kEntries[] = {
     {"mnuExit", "Exit", true},
     {"mnuHelp", "Help", true},
     {"mnuCustomize", "Customize", true},
-    {"mnuNewItem_0", "Configuration", false},  // its command comes later
+    {"mnuNewItem_0", "Configuration", true},
     {"mnuOpenItem_0", "All Files", true},
     {"mnuOpenItem_1", "Data", true},
-    {"mnuOpenItem_2", "Configuration", false},
+    {"mnuOpenItem_2", "Configuration", true},
     {"mnuSave", "Save ...", true},
     {"mnuSaveItem_1", "Fit Parameters", false},
     {"mnuSaveAs", "Save As ...", true},
     {"mnuSaveAsItem_0", "Data", false},  // nothing to save before a spectrum is read
+    {"mnuSaveAsItem_1", "Configuration", false},
     {"mnuSaveAsItem_3", "Calculated Spectra + Data", false},
-    {"mnuFitParItem_1", "Advanced", false},
+    {"mnuFitParItem_1", "Advanced", false},  // its command comes later
     {"mnuEnergyItem_2", "Energy Scale and Peak Positions by same amount", false},
     {"mnuPlotItem_4", "Exp and Calc Spectra + Residuals x10", false},
     {"mnuPrintItem_0", "Graph (to PostScript file)", false},
@@ -216,10 +220,15 @@ TEST_F(MainWindow, OpenDataLoadsTheExampleAndEnablesPlot)
     EXPECT_TRUE(action("mnuEdit")->isEnabled());
     EXPECT_TRUE(action("mnuEnergyItem_0")->isEnabled());
     EXPECT_TRUE(action("mnuSaveAsItem_0")->isEnabled());
-    // Their commands come later, whatever the menu state says.
-    EXPECT_TRUE(w.menuState().energiesBoth.enabled);
+    // Without a configuration there are no peaks to move and nothing to calculate.
+    EXPECT_FALSE(action("mnuEnergyItem_1")->isEnabled());
     EXPECT_FALSE(action("mnuEnergyItem_2")->isEnabled());
     EXPECT_FALSE(action("mnuCalculate")->isEnabled());
+    // The spectrum is shown at once.
+    ASSERT_NE(w.graph(), nullptr);
+    EXPECT_EQ(w.graph()->Graph1()->graphCount(), 1);
+    EXPECT_TRUE(action("mnuPlotItem_0")->isChecked());
+    EXPECT_FALSE(action("mnuPlotItem_1")->isEnabled());
 
     EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : synthetic_c1s.dat  "));
     EXPECT_TRUE(w.pnlStatus(5)->isHidden());  // kinetic energies: no photon energy to show
@@ -240,6 +249,7 @@ TEST_F(MainWindow, OpenAllFilesOpensTheRememberedSpectrumWithoutADialog)
     frmMain& w = started();
     const std::string file = example("synthetic_c1s.dat");
     std::ofstream(m_folder.file("last_data.dat")) << "\"" << file << "\"\n";
+    std::ofstream(m_folder.file("last_config.dat")) << "\"" << example("synthetic_c1s.cfg") << "\"\n";
     action("mnuOpenItem_0")->trigger();
 
     EXPECT_TRUE(m_dialogs.records().empty());
@@ -249,6 +259,11 @@ TEST_F(MainWindow, OpenAllFilesOpensTheRememberedSpectrumWithoutADialog)
     EXPECT_TRUE(action("mnuPlot")->isEnabled());
     EXPECT_TRUE(action("mnuSaveAsItem_0")->isEnabled());
     EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File : synthetic_c1s.dat  "));
+    EXPECT_TRUE(m_module.configLoaded);
+    EXPECT_EQ(m_module.configuration.nds, 4);
+    EXPECT_EQ(w.pnlStatus(4)->text(), QStringLiteral("Config. File : synthetic_c1s.cfg  "));
+    EXPECT_TRUE(action("mnuCalculate")->isEnabled() && action("mnuOpenItem_0")->isChecked());
+    EXPECT_EQ(w.statusText(), QStringLiteral("  Input data read - waiting for user action"));
 }
 
 TEST_F(MainWindow, OpenAllFilesWithTheRememberedSpectrumGoneStopsWithItsName)
@@ -399,11 +414,22 @@ protected:
         return box;
     }
 
+    bool headerOpen() const
+    {
+        const QList<QMdiSubWindow*> windows = m_window->mdiArea()->subWindowList();
+        return std::any_of(windows.begin(), windows.end(), [](QMdiSubWindow* window) {
+            return qobject_cast<frmHeader*>(window->widget()) != nullptr;
+        });
+    }
+
     // As the user closes it; the deletion the event loop would do follows at once.
     void closeHeader()
     {
-        ASSERT_EQ(m_window->mdiArea()->subWindowList().size(), 1);
-        m_window->mdiArea()->subWindowList().front()->close();
+        for (QMdiSubWindow* window : m_window->mdiArea()->subWindowList()) {
+            if (qobject_cast<frmHeader*>(window->widget()) != nullptr) {
+                window->close();
+            }
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
@@ -436,7 +462,7 @@ TEST_F(HeaderWindow, TypedLineIsMarkedAndATooLongOneStopsTheTransfer)
     closeHeader();
     ASSERT_EQ(m_module.spectrum.nh, static_cast<int32_t>(lines.size()) + 1);
     EXPECT_EQ(m_module.spectrum.headerLines.back(), ";measured again");
-    EXPECT_TRUE(m_window->mdiArea()->subWindowList().empty());
+    EXPECT_FALSE(headerOpen());
 
     // 100 characters typed become 101 with the ";" in front: one too many.
     QPlainTextEdit* box = openHeader();
@@ -462,7 +488,7 @@ TEST_F(HeaderWindow, EditsStayWithTheirSpectrumWhenOtherDataAreOpened)
     openData(example("synthetic_c1s.dat"));
     QTest::keyClicks(openHeader(), QStringLiteral("typed for the example"));
     openData(example("lmfitxps_clean_Au_4f.csv"));
-    EXPECT_TRUE(m_window->mdiArea()->subWindowList().empty());
+    EXPECT_FALSE(headerOpen());
     EXPECT_EQ(m_module.spectrum.np, 294);
     for (const std::string& line : m_module.spectrum.headerLines) {
         EXPECT_EQ(line.find("typed for the example"), std::string::npos) << line;

@@ -252,20 +252,7 @@ TEST_F(ResultWindows, ButtonsHiddenWhileIteratingAndShownWithTheFinalCaption)
     EXPECT_FALSE(w.cmdCorrelation()->isHidden());
 }
 
-TEST_F(ResultWindows, UpdateConfigurationTakesTheFittedValues)
-{
-    fillFinishedFit(m_module);
-    frmResults& w = results();
-    QSignalSpy menuChanged(&w, &frmResults::menuStateChanged);
-    QTest::mouseClick(w.cmdUpdate(), Qt::LeftButton);
-    EXPECT_EQ(m_module.configuration.p, (std::vector<double>{1200.5, 12345.6, 0.85, 0.1, 1.2}));
-    EXPECT_EQ(m_module.configuration.a[1], -0.0025);
-    EXPECT_FALSE(m_module.configSaved);
-    EXPECT_TRUE(m_menu.saveConfiguration.enabled);
-    EXPECT_EQ(menuChanged.count(), 1);
-}
-
-TEST_F(ResultWindows, UpdateConfigurationBeforeAnyFitDoesNothing)
+TEST_F(ResultWindows, UpdateConfigurationDoesNothingBeforeAFitThenTakesTheFittedValues)
 {
     m_module.configuration.nds = 1;
     m_module.configuration.npar = 5;
@@ -279,6 +266,13 @@ TEST_F(ResultWindows, UpdateConfigurationBeforeAnyFitDoesNothing)
     EXPECT_EQ(m_module, before);
     EXPECT_EQ(m_menu, menuBefore);
     EXPECT_EQ(menuChanged.count(), 0);
+
+    fillFinishedFit(m_module);
+    QTest::mouseClick(w.cmdUpdate(), Qt::LeftButton);
+    EXPECT_EQ(m_module.configuration.p, (std::vector<double>{1200.5, 12345.6, 0.85, 0.1, 1.2}));
+    EXPECT_FALSE(m_module.configSaved);
+    EXPECT_TRUE(m_menu.saveConfiguration.enabled);
+    EXPECT_EQ(menuChanged.count(), 1);
     EXPECT_TRUE(m_dialogs.records().empty());
 }
 

@@ -1,0 +1,260 @@
+// The main window's plot, calculation and fit: Plot and the Plot menu, Calculate Spectrum,
+// Start Fit and Break, and the plot, results and correlation windows they open. The core runs
+// the commands; the hooks given to it are the only places they touch widgets.
+#include "frm_main.h"
+
+#include "core/plot_sets.h"
+#include "display/frm_correlation.h"
+#include "display/frm_graph.h"
+#include "display/frm_results.h"
+#include "statistics.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QStatusBar>
+
+namespace varnix::app {
+
+namespace {
+
+template <class Form>
+Form* formOf(const QPointer<QMdiSubWindow>& window)
+{
+    return window != nullptr && !window->isHidden() ? qobject_cast<Form*>(window->widget())
+                                                    : nullptr;
+}
+
+}  // namespace
+
+frmGraph* frmMain::graph() const
+{
+    return formOf<frmGraph>(m_graph);
+}
+
+frmResults* frmMain::results() const
+{
+    return formOf<frmResults>(m_results);
+}
+
+// ---- the plot window --------------------------------------------------------------------
+
+void frmMain::Plot()
+{
+    if (!m_module.dataLoaded) {
+        return;
+    }
+    updateResiduals(m_module);
+    openGraph().showPicture(plotPicture(m_module));
+}
+
+void frmMain::mnuPlotItem_Click(int index)
+{
+    choosePlotItem(m_module, m_menu, index);
+    applyMenuState();
+    Plot();
+}
+
+frmGraph& frmMain::openGraph()
+{
+    if (frmGraph* open = graph()) {
+        return *open;
+    }
+    auto* form = new frmGraph(m_module, m_menu);
+    // A zoom or Reset changed the data: drawn again as the Plot menu last chose, with the
+    // menus a zoom changes.
+    connect(form, &frmGraph::dataChanged, this,
+            [this] { mnuPlotItem_Click(m_module.plot.plotType); });
+    connect(form, &frmGraph::statusMessage, this,
+            [this](const QString& text) { setStatusText(text.toStdString()); });
+    m_graph = m_mdi->addSubWindow(form);
+    m_graph->setAttribute(Qt::WA_DeleteOnClose);
+    m_graph->setGeometry(frmGraph::geometryFor(m_module.innerWidth, m_module.innerHeight));
+    m_graph->show();
+    return *form;
+}
+
+void frmMain::closeGraph()
+{
+    if (m_graph != nullptr) {
+        m_graph->close();
+    }
+}
+
+// ---- the result windows -----------------------------------------------------------------
+
+frmResults& frmMain::openResults()
+{
+    if (frmResults* open = results()) {
+        return *open;
+    }
+    auto* form = new frmResults(m_module, m_dialogs, m_menu);
+    connect(form, &frmResults::correlationRequested, this, &frmMain::openCorrelation);
+    connect(form, &frmResults::menuStateChanged, this, &frmMain::applyMenuState);
+    m_results = m_mdi->addSubWindow(form);
+    m_results->setAttribute(Qt::WA_DeleteOnClose);
+    m_results->resize(frmResults::sizeFor(m_module.innerWidth, m_module.innerHeight));
+    m_results->show();
+    return *form;
+}
+
+void frmMain::openCorrelation()
+{
+    frmCorrelation::showIn(*m_mdi, m_module, m_dialogs);
+}
+
+void frmMain::closeResultWindows()
+{
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (qobject_cast<frmResults*>(window->widget()) != nullptr ||
+            qobject_cast<frmCorrelation*>(window->widget()) != nullptr) {
+            window->close();
+        }
+    }
+}
+
+// The open windows take their places in the new inner area; the results are shown again, as
+// their rows are sized from it.
+void frmMain::relayoutChildren()
+{
+    if (m_graph != nullptr && graph() != nullptr) {
+        m_graph->setGeometry(frmGraph::geometryFor(m_module.innerWidth, m_module.innerHeight));
+    }
+    if (frmResults* form = results()) {
+        m_results->resize(frmResults::sizeFor(m_module.innerWidth, m_module.innerHeight));
+        form->UpdateResults();
+    }
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (qobject_cast<frmCorrelation*>(window->widget()) != nullptr) {
+            window->setGeometry(
+                frmCorrelation::geometryFor(m_module.innerWidth, m_module.innerHeight));
+        }
+    }
+}
+
+// ---- Calculate Spectrum -----------------------------------------------------------------
+
+void frmMain::setBusy(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+CalculationHooks frmMain::calculationHooks()
+{
+    CalculationHooks hooks;
+    hooks.showStatus = [this](std::string_view text) {
+        setStatusText(text);
+        m_txtStatus->repaint();
+    };
+    hooks.setBusy = [this](bool busy) { setBusy(busy); };
+    hooks.enablePlotModes = [this](bool enabled) {
+        if (frmGraph* form = graph()) {
+            form->setModeOptionsEnabled(enabled);
+        }
+    };
+    hooks.processEvents = [] { QCoreApplication::processEvents(); };
+    hooks.redrawPlot = [this] { Plot(); };
+    return hooks;
+}
+
+void frmMain::mnuCalculate_Click()
+{
+    const CalculationOutcome outcome =
+        calculateSpectrum(m_module, m_dialogs, m_loader, m_menu, calculationHooks());
+    applyMenuState();
+    if (outcome == CalculationOutcome::Quit) {
+        quit();
+    }
+}
+
+// The exit checks have passed already: the window closes without asking again.
+void frmMain::quit()
+{
+    m_quitting = true;
+    close();
+}
+
+// ---- Start Fit and Break ----------------------------------------------------------------
+
+void frmMain::setIterationPanels(const IterationPanels& panels)
+{
+    m_panels.at(0)->setText(QString::fromStdString(panels.iteration));
+    m_panels.at(1)->setText(QString::fromStdString(panels.r));
+    m_panels.at(2)->setText(QString::fromStdString(panels.deltaR));
+    statusBar()->repaint();
+}
+
+// During the fit the plot window offers nothing; afterwards Zoom again, but not Reset (the fit
+// renewed the data it would go back to) and not Select until the window is opened anew.
+void frmMain::plotWindowFitting(bool running)
+{
+    frmGraph* form = graph();
+    if (form == nullptr) {
+        return;
+    }
+    form->setModeOptionsEnabled(false);
+    if (running) {
+        form->txtPeak()->hide();
+        form->findChild<QLabel*>(QStringLiteral("lblSelect"))->hide();
+    } else {
+        form->optZoom()->setEnabled(true);
+    }
+}
+
+void frmMain::showFitResults(bool final, bool brokenOff)
+{
+    frmResults& form = openResults();
+    if (!form.UpdateResults()) {
+        return;
+    }
+    if (final) {
+        form.showFinalResults(brokenOff);
+    } else {
+        form.hideCommands();
+    }
+}
+
+FitHooks frmMain::fitHooks()
+{
+    FitHooks hooks;
+    const CalculationHooks common = calculationHooks();
+    hooks.showStatus = common.showStatus;
+    hooks.setBusy = common.setBusy;
+    hooks.processEvents = common.processEvents;
+    hooks.redrawPlot = common.redrawPlot;
+    hooks.showPanels = [this](const IterationPanels& panels) { setIterationPanels(panels); };
+    hooks.applyMenus = [this] { applyMenuState(); };
+    hooks.closeEditingWindows = [this] { closeResultWindows(); };
+    hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
+    hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
+    hooks.exitRequested = [this] { return m_exitDuringFit; };
+    return hooks;
+}
+
+void frmMain::mnuFit_Click()
+{
+    m_fitRunning = true;
+    m_exitDuringFit = false;
+    const FitOutcome outcome = app::mnuFit_Click(m_module, m_dialogs, m_loader, m_menu, fitHooks());
+    m_fitRunning = false;
+    applyMenuState();
+    if (outcome == FitOutcome::Quit) {
+        quit();
+    } else if (outcome == FitOutcome::ExitRequested) {
+        close();
+    }
+}
+
+void frmMain::mnuBreak_Click()
+{
+    m_module.breakRequested = true;
+}
+
+}  // namespace varnix::app

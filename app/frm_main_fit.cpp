@@ -160,7 +160,9 @@ CalculationHooks frmMain::calculationHooks()
         }
     };
     hooks.processEvents = [] { QCoreApplication::processEvents(); };
-    hooks.redrawPlot = [this] { Plot(); };
+    // As the Plot menu last chose, with its check mark: the command may just have turned the
+    // experimental spectrum into spectrum and model.
+    hooks.redrawPlot = [this] { mnuPlotItem_Click(m_module.plot.plotType); };
     return hooks;
 }
 
@@ -201,8 +203,7 @@ void frmMain::plotWindowFitting(bool running)
     }
     form->setModeOptionsEnabled(false);
     if (running) {
-        form->txtPeak()->hide();
-        form->findChild<QLabel*>(QStringLiteral("lblSelect"))->hide();
+        form->showPeakSelector(false);
     } else {
         form->optZoom()->setEnabled(true);
     }

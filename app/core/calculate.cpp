@@ -2,6 +2,7 @@
 
 #include "core/engine_call.h"
 #include "core/init_par.h"
+#include "core/plot_sets.h"
 #include "core/startup.h"
 
 #include <exception>
@@ -81,17 +82,6 @@ CalculationOutcome fail(Module1& module, Dialogs& dialogs, std::string_view mess
 }
 
 }  // namespace
-
-void computeResiduals(Module1& module)
-{
-    const Spectrum& s = module.spectrum;
-    const auto np = static_cast<std::size_t>(s.np);
-    const auto scale = static_cast<double>(module.plot.residualScale);
-    module.residuals.assign(np, 0.0);
-    for (std::size_t i = 0; i < np; ++i) {
-        module.residuals[i] = (s.counts[i] - s.calculated[i]) * scale;
-    }
-}
 
 CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                                      MenuState& menu, const CalculationHooks& hooks)

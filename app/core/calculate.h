@@ -36,10 +36,6 @@ enum class CalculationOutcome {
     Abandoned,  // the engine failed and the user cancelled the exit: menus as before, idle
 };
 
-// residuals = (counts − calculated) × residual scale over the np points: all 0 until a residual
-// plot has been chosen.
-void computeResiduals(Module1& module);
-
 // The command: parameter names rebuilt, InitPar, the status line, the hourglass and the plot
 // window's modes off, pending events once, the engine in mode 0 with λ from the fit controls.
 // On success: calculationDone set and calculationSaved cleared, engineMode 0, the residuals

@@ -374,6 +374,11 @@ bool ShiftExperimentalEnergies(Module1& module, std::string_view typedAmount)
     for (double& e : module.spectrum.energy) {
         e += *amount;
     }
+    // The full spectrum behind a zoom moves with it, or a later zoom or Reset would undo the
+    // shift.
+    for (double& e : module.zoom.energy) {
+        e += *amount;
+    }
     module.dataSaved = false;
     return true;
 }

@@ -4,6 +4,7 @@
 #include "core/engine_call.h"
 #include "core/init_par.h"
 #include "core/number_format.h"
+#include "core/plot_sets.h"
 #include "core/startup.h"
 
 #include "statistics.h"

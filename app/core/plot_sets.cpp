@@ -150,9 +150,13 @@ void choosePlotItem(Module1& module, MenuState& menu, int32_t index)
 
 void updateResiduals(Module1& module)
 {
-    if (module.plot.residualScale < 1 || !module.plot.residualFlag) {
-        return;
+    if (module.plot.residualScale >= 1 && module.plot.residualFlag) {
+        computeResiduals(module);
     }
+}
+
+void computeResiduals(Module1& module)
+{
     const Spectrum& s = module.spectrum;
     const std::size_t n = std::min({count(s.np), s.counts.size(), s.calculated.size()});
     module.residuals.assign(count(s.np), 0.0);

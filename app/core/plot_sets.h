@@ -100,7 +100,11 @@ double kineticEnergy(const Spectrum& spectrum, double shown);
 // index outside 0 … 4.
 void choosePlotItem(Module1& module, MenuState& menu, int32_t index);
 
-// When residuals are asked for: residuals = (counts − calculated) × residual scale, np entries.
+// residuals = (counts − calculated) × residual scale over the np points: all 0 until a residual
+// plot has been chosen. A calculation and every fit iteration renew them.
+void computeResiduals(Module1& module);
+
+// Plot's renewal of the residuals, only when a residual plot asks for them.
 void updateResiduals(Module1& module);
 
 // The chart Plot draws. With calculation: the spectrum, the calculated spectrum, each component

@@ -1,6 +1,7 @@
 #include "display/frm_graph.h"
 
 #include "apply_colours.h"
+#include "fonts.h"
 #include "core/number_format.h"
 #include "core/zoom.h"
 
@@ -161,10 +162,7 @@ void frmGraph::Form_Load()
     m_upDownPeak->setValue(m_module.currentPeak);
     m_txtPeak->setText(QString::number(m_upDownPeak->value()));
     const bool setupOpen = m_module.windowOpen.peakSetup;
-    for (QWidget* selector :
-         std::initializer_list<QWidget*>{m_lblSelect, m_txtPeak, m_upDownPeak}) {
-        selector->setVisible(setupOpen);
-    }
+    showPeakSelector(setupOpen);
     m_optSelect->setEnabled(setupOpen);
     PlaceThings();
     m_module.windowOpen.plot = true;
@@ -172,8 +170,20 @@ void frmGraph::Form_Load()
     m_graph->hide();  // until Plot has drawn it
 }
 
+void frmGraph::showPeakSelector(bool shown)
+{
+    for (QWidget* selector :
+         std::initializer_list<QWidget*>{m_lblSelect, m_txtPeak, m_upDownPeak}) {
+        selector->setVisible(shown);
+    }
+}
+
 void frmGraph::PlaceThings()
 {
+    for (QWidget* text : std::initializer_list<QWidget*>{m_label1, m_txtX, m_label2, m_txtY,
+                                                         m_lblSelect, m_txtPeak}) {
+        text->setFont(RegularFont());
+    }
     const double ux = width() / kUnits;
     const double uy = height() / kUnits;
     const auto px = [](double value) { return static_cast<int>(value); };

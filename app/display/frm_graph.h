@@ -48,6 +48,9 @@ public:
 
     // The calculation and fit commands switch the modes off while they run.
     void setModeOptionsEnabled(bool enabled);
+    // The peak selector (lblSelect, txtPeak, UpDownPeak): shown while the peak setup window is
+    // open; a fit hides it until the window is next opened.
+    void showPeakSelector(bool shown);
 
     QCustomPlot* Graph1() const { return m_graph; }
     QRadioButton* optSelect() const { return m_optSelect; }

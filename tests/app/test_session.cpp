@@ -1,0 +1,275 @@
+// Whole sessions in the main window, offscreen, through the real engine and file routines and
+// the scripted dialogs: open the example spectrum and configuration, calculate, look at the
+// plot types, zoom, fit, read and take the results, write every output, and exit. The example
+// files are copied into a temporary start directory, so that the outputs named after them land
+// there.
+#include "command_fixture.h"
+#include "core/zoom.h"
+#include "display/frm_correlation.h"
+#include "display/frm_graph.h"
+#include "display/frm_results.h"
+#include "frm_main.h"
+
+#include <qcustomplot.h>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+namespace varnix::app {
+namespace {
+
+using namespace test;
+using Texts = std::vector<std::string>;
+
+class QtEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[12] = "varnix_test";
+    std::array<char*, 2> m_argv{m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+[[maybe_unused]] auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+std::string example(const std::string& name)
+{
+    return std::string(VARNIX_EXAMPLES).append("/").append(name);
+}
+
+std::vector<double> yValues(const QCPGraph& graph)
+{
+    std::vector<double> values;
+    for (auto it = graph.data()->constBegin(); it != graph.data()->constEnd(); ++it) {
+        values.push_back(it->value);
+    }
+    return values;
+}
+
+class Session : public ::testing::Test {
+protected:
+    Session()
+    {
+        for (const char* name : {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
+            fs::copy_file(example(name), m_folder.path() / name);
+        }
+        std::ofstream(m_folder.file("last_data.dat")) << "\"" << data() << "\"\n";
+        std::ofstream(m_folder.file("last_config.dat")) << "\"" << config() << "\"\n";
+        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
+        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
+        m_window->show();
+    }
+
+    std::string data() const { return m_folder.file("synthetic_c1s.dat"); }
+    std::string config() const { return m_folder.file("synthetic_c1s.cfg"); }
+
+    void trigger(const char* name)
+    {
+        auto* found = m_window->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(found, nullptr) << name;
+        found->trigger();
+    }
+    bool enabled(const char* name) const
+    {
+        return m_window->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
+    }
+
+    QCustomPlot& chart() const { return *m_window->graph()->Graph1(); }
+
+    // Open > All Files, then Calculate Spectrum: the example drawn with its model.
+    void calculated()
+    {
+        trigger("mnuOpenItem_0");
+        ASSERT_TRUE(m_module.dataLoaded && m_module.configLoaded);
+        trigger("mnuCalculate");
+        ASSERT_TRUE(m_module.calculationDone);
+    }
+
+    TempFolder m_folder;
+    Module1 m_module;
+    ScriptedDialogs m_dialogs;
+    LibraryLoader m_loader;
+    FakeLock m_lock{true};
+    std::unique_ptr<frmMain> m_window;
+};
+
+TEST_F(Session, CalculationDrawsTheModelComponentsAndResidualsOfEachPlotType)
+{
+    trigger("mnuOpenItem_0");
+    // Before a calculation: the spectrum and one marker per peak inside the energy range.
+    ASSERT_NE(m_window->graph(), nullptr);
+    EXPECT_EQ(chart().graphCount(), 1 + 4);
+    EXPECT_FALSE(enabled("mnuPlotItem_1"));
+
+    trigger("mnuCalculate");
+    EXPECT_TRUE(m_dialogs.records().empty());
+    EXPECT_EQ(m_window->statusText(), QStringLiteral("  Waiting for user input"));
+    EXPECT_EQ(m_module.plot.plotType, 1);
+    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_1"))->isChecked());
+    // Spectrum, model and five components (four peaks and the background).
+    ASSERT_EQ(chart().graphCount(), 7);
+    EXPECT_EQ(yValues(*chart().graph(0)), m_module.spectrum.counts);
+    EXPECT_EQ(yValues(*chart().graph(1)), m_module.spectrum.calculated);
+    for (const char* entry : {"mnuPlotItem_4", "mnuFit", "mnuWrite", "mnuPrintItem_0",
+                              "mnuSaveAsItem_2", "mnuSaveAsItem_3"}) {
+        EXPECT_TRUE(enabled(entry)) << entry;
+    }
+    // The residuals are 0 until a residual plot asks for them.
+    EXPECT_EQ(m_module.residuals, std::vector<double>(601, 0.0));
+
+    trigger("mnuPlotItem_3");
+    ASSERT_EQ(chart().graphCount(), 8);
+    const std::vector<double> residuals = yValues(*chart().graph(7));
+    for (std::size_t i = 0; i < residuals.size(); i += 100) {
+        EXPECT_DOUBLE_EQ(residuals[i],
+                         5.0 * (m_module.spectrum.counts[i] - m_module.spectrum.calculated[i]));
+    }
+    trigger("mnuPlotItem_0");
+    EXPECT_EQ(chart().graphCount(), 1 + 4);
+    EXPECT_EQ(m_module.plot.residualScale, 5);  // kept for the PostScript page
+}
+
+// A zoom cuts the data the next calculation uses; the calculation renews the backup, so that
+// Reset has nothing older to go back to.
+TEST_F(Session, ZoomedDataAreWhatTheNextCalculationUses)
+{
+    calculated();
+    MenuState menu = m_window->menuState();
+    ASSERT_EQ(ReSizePlot(m_module, menu, 283.0, 287.0), ZoomOutcome::Cut);
+    const int32_t zoomed = m_module.spectrum.np;
+    EXPECT_LT(zoomed, 601);
+    trigger("mnuCalculate");
+    EXPECT_FALSE(m_module.zoom.zoomed);
+    EXPECT_EQ(chart().graph(1)->dataCount(), zoomed);
+    EXPECT_FALSE(m_module.dataSaved);
+}
+
+TEST_F(Session, NewConfigurationSavedAsThenReopenedAndShifted)
+{
+    m_dialogs.answerOpenFile(std::nullopt);
+    trigger("mnuOpenItem_1");  // cancelled: nothing opened
+    EXPECT_FALSE(m_module.dataLoaded);
+
+    trigger("mnuNewItem_0");
+    EXPECT_EQ(m_module.configuration.nds, 1);
+    EXPECT_EQ(m_module.configuration.p, std::vector<double>(5, 0.0));
+    EXPECT_TRUE(m_module.configIsNew);
+    EXPECT_FALSE(enabled("mnuSaveItem_0"));  // no file yet: Save As names one
+    EXPECT_TRUE(enabled("mnuSaveAsItem_1"));
+
+    m_module.configuration.p = {284.0, 1000.0, 0.3, 0.1, 0.8};
+    const std::string saved = m_folder.file("new_model.cfg");
+    m_dialogs.answerSaveFile(saved);
+    trigger("mnuSaveAsItem_1");
+    EXPECT_TRUE(fs::exists(saved));
+    EXPECT_TRUE(m_module.configSaved);
+    EXPECT_FALSE(m_module.configIsNew);
+    EXPECT_EQ(m_window->pnlStatus(4)->text(), QStringLiteral("Config. File : new_model.cfg  "));
+
+    const Configuration written = m_module.configuration;
+    m_module.configuration = Configuration{};
+    m_dialogs.answerOpenFile(saved);
+    trigger("mnuOpenItem_2");
+    EXPECT_EQ(m_module.configuration, written);
+
+    m_dialogs.answerInput("1.5");
+    trigger("mnuEnergyItem_1");
+    EXPECT_DOUBLE_EQ(m_module.configuration.p[0], 285.5);
+    EXPECT_FALSE(m_module.configSaved);
+    EXPECT_TRUE(enabled("mnuSaveItem_0"));
+    trigger("mnuSaveItem_0");
+    EXPECT_TRUE(m_module.configSaved);
+
+    m_dialogs.answerYesNo(false);
+    m_module.configSaved = false;
+    m_window->close();
+    EXPECT_EQ(m_dialogs.texts().back(), "Config Data Not Saved - Continue Exit Anyway?");
+    EXPECT_TRUE(m_window->isVisible());
+}
+
+TEST_F(Session, FitShowsFinalResultsAndUpdateConfigurationTakesThem)
+{
+    calculated();
+    trigger("mnuFit");
+    EXPECT_TRUE(m_dialogs.records().empty());
+    EXPECT_EQ(m_window->statusText(), QStringLiteral("  Finished fit   -    waiting for user action"));
+    EXPECT_TRUE(m_window->pnlStatus(0)->text().startsWith(QStringLiteral("After Iteration : ")));
+    frmResults* results = m_window->results();
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(results->windowTitle(), QStringLiteral("Final Results"));
+    EXPECT_TRUE(results->txtCond()->isVisibleTo(results));
+    EXPECT_TRUE(results->cmdCorrelation()->isVisibleTo(results));
+    EXPECT_TRUE(enabled("mnuPrintItem_2") && enabled("mnuFit") && !enabled("mnuBreak"));
+    // The plot shows the fitted model.
+    EXPECT_EQ(yValues(*chart().graph(1)), m_module.spectrum.calculated);
+
+    const std::vector<double> fitted = m_module.fitResults.parameters;
+    QTest::mouseClick(results->cmdUpdate(), Qt::LeftButton);
+    EXPECT_TRUE(std::equal(m_module.configuration.p.begin(), m_module.configuration.p.end(),
+                           fitted.begin()));
+    EXPECT_FALSE(m_module.configSaved);
+    EXPECT_TRUE(enabled("mnuSaveItem_0"));
+
+    QTest::mouseClick(results->cmdCorrelation(), Qt::LeftButton);
+    const auto windows = m_window->mdiArea()->subWindowList();
+    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](QMdiSubWindow* w) {
+        return qobject_cast<frmCorrelation*>(w->widget()) != nullptr;
+    }));
+}
+
+// Exit during the iterations waits for the current one, ends the fit as Break would and then
+// asks the exit questions; No leaves Varnix running with the fit's last parameters.
+TEST_F(Session, ExitDuringTheFitActsAfterTheIteration)
+{
+    calculated();
+    QTimer::singleShot(0, m_window.get(), [this] { m_window->close(); });
+    m_dialogs.answerYesNo(false);
+    trigger("mnuFit");
+    EXPECT_EQ(m_dialogs.texts(), Texts{"Calculated Spectra Not Saved - Continue Exit Anyway?"});
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(m_module.fitResults.standardDeviationsAvailable);
+    EXPECT_TRUE(enabled("mnuFit") && !enabled("mnuBreak"));
+}
+
+TEST_F(Session, EveryOutputIsWrittenUnderItsDefaultNameAndCancelWritesNothing)
+{
+    calculated();
+    trigger("mnuFit");
+    const char* writes[] = {"mnuPrintItem_0", "mnuPrintItem_1", "mnuPrintItem_2", "mnuPrintItem_3"};
+    const char* names[] = {"synthetic_c1s.ps", "synthetic_c1s_config.txt",
+                           "synthetic_c1s_results.txt", "synthetic_c1s_corr.txt"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        m_dialogs.answerSaveFile(std::nullopt);
+        trigger(writes[i]);
+        EXPECT_FALSE(fs::exists(m_folder.file(names[i]))) << names[i];
+        EXPECT_EQ(m_dialogs.records().back().defaultText, m_folder.file(names[i]));
+        m_dialogs.answerSaveFile(m_folder.file(names[i]));
+        trigger(writes[i]);
+        EXPECT_GT(fs::file_size(m_folder.file(names[i])), 0U) << names[i];
+    }
+    m_dialogs.answerSaveFile(m_folder.file("fit.cal"));
+    trigger("mnuSaveAsItem_2");
+    EXPECT_TRUE(m_module.calculationSaved);
+    m_dialogs.answerSaveFile(m_folder.file("fit.cex"));
+    trigger("mnuSaveAsItem_3");
+    EXPECT_TRUE(fs::exists(m_folder.file("fit.cal")) && fs::exists(m_folder.file("fit.cex")));
+    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuSaveAsItem_3"))->isChecked());
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+}  // namespace
+}  // namespace varnix::app

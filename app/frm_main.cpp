@@ -243,6 +243,7 @@ void frmMain::createStatusLine()
     layout->setContentsMargins(0, 0, 0, 0);
     m_mdi = new QMdiArea(central);
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->installEventFilter(this);
     layout->addWidget(m_mdi, 1);
 
     auto* line = new QHBoxLayout();
@@ -295,14 +296,16 @@ void frmMain::NewSize()
     m_txtStatus->setFixedWidth(static_cast<int>(kStatusTextShare * width));
 }
 
-// The child windows size themselves from the inner area: each open one is laid out again.
-void frmMain::resizeEvent(QResizeEvent* event)
+// The child windows size themselves from the inner area: each open one is laid out again. The
+// area's own resize is watched, since the main window's comes before its layout has passed the
+// new size on.
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(event);
-    if (!isMinimized()) {
+    if (watched == m_mdi && event->type() == QEvent::Resize && !isMinimized()) {
         NewSize();
         relayoutChildren();
     }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- exit ---------------------------------------------------------------------------------

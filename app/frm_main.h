@@ -92,7 +92,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     using EntryOf = std::function<const MenuEntry&(const MenuState&)>;

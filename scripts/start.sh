@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Varnix and starts it in a working folder, work/ in the
 # repository root, seeded from examples/: the synthetic spectrum and its configuration, the real
-# Au 4f spectrum, the fit controls, the settings and a last_data.dat naming the synthetic
-# spectrum, so that File > Open proposes it at once. Files already in work/ are kept.
+# Au 4f spectrum, the fit controls, the settings, and last_data.dat and last_config.dat naming
+# the synthetic spectrum and its configuration, so that File > Open > All Files opens both at
+# once. Files already in work/ are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,6 +16,7 @@ for f in synthetic_c1s.dat synthetic_c1s.cfg lmfitxps_clean_Au_4f.csv FitFile.da
     [[ -e "work/$f" ]] || cp "examples/$f" "work/$f"
 done
 [[ -e work/last_data.dat ]] || printf '"%s"\n' "$root/work/synthetic_c1s.dat" > work/last_data.dat
+[[ -e work/last_config.dat ]] || printf '"%s"\n' "$root/work/synthetic_c1s.cfg" > work/last_config.dat
 
 cd work
 exec "$root/build/bin/varnix" "$@"

@@ -240,8 +240,9 @@ void frmGraph::showPicture(const PlotPicture& picture)
     constexpr double kIntensityMargin = 1.1;
     m_graph->yAxis->rescale();
     m_graph->yAxis->scaleRange(kIntensityMargin);
-    m_graph->replot();
+    // Shown first: a hidden chart has no paint buffer to draw into.
     m_graph->show();
+    m_graph->replot();
     m_module.plotShown = true;
 }
 

@@ -23,9 +23,9 @@ namespace varnix::app {
 
 namespace {
 
-// Shares of the main window's inner area.
-constexpr double kWidthShare = 0.75;
-constexpr double kHeightShare = 0.8;
+// Shares of the main window's inner area: the left half, beside the plot window on the right.
+constexpr double kWidthShare = 0.5;
+constexpr double kHeightShare = 0.96;
 // Every grid row, header included, is this share of the window's height.
 constexpr double kRowShare = 0.075;
 // One coefficient column, as a share of the window's width: a narrow screen makes a narrow

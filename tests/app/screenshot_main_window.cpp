@@ -1,6 +1,8 @@
-// Draws the main window with a spectrum opened into a PNG, for the README:
-//   app_screenshot <start directory> <data file> <output.png>
-// The open dialog is answered by the scripted dialogs, so no one has to click.
+// Draws the main window into a PNG for the README, with no one clicking:
+//   app_screenshot <start directory> <output.png> [fit]
+// The start directory names the spectrum and configuration in "last_data.dat" and
+// "last_config.dat". Open > All Files, Calculate Spectrum and the residual plot x5 are chosen;
+// with "fit", Start Fit runs too and its final results window is shown beside the plot.
 #include "core/library_loader.h"
 #include "core/module1.h"
 #include "core/scripted_dialogs.h"
@@ -8,9 +10,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,12 +24,19 @@ public:
     bool acquire() override { return true; }
 };
 
+void trigger(varnix::app::frmMain& window, const char* name)
+{
+    window.findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    QApplication::processEvents();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: app_screenshot <start directory> <data file> <out.png>\n");
+    const bool fit = argc == 4 && std::strcmp(argv[3], "fit") == 0;
+    if (argc != 3 && !fit) {
+        std::fprintf(stderr, "usage: app_screenshot <start directory> <out.png> [fit]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -36,11 +48,23 @@ int main(int argc, char* argv[])
     if (!window.Form_Load(argv[1])) {
         return 1;
     }
+    window.resize(1500, 820);
     window.show();
-    dialogs.answerOpenFile(std::string(argv[2]));
-    window.findChild<QAction*>(QStringLiteral("mnuOpenItem_1"))->trigger();
-    QApplication::processEvents();
-    if (!module.dataLoaded || !window.grab().save(QString::fromLocal8Bit(argv[3]))) {
+    trigger(window, "mnuOpenItem_0");
+    trigger(window, "mnuCalculate");
+    trigger(window, "mnuPlotItem_3");
+    if (fit) {
+        trigger(window, "mnuFit");
+        // The results window on the left half, the plot on the right.
+        for (QMdiSubWindow* child : window.mdiArea()->subWindowList()) {
+            if (child->widget()->objectName() == QStringLiteral("frmResults")) {
+                child->move(0, 0);
+            }
+        }
+        QApplication::processEvents();
+    }
+    if (!module.calculationDone || !dialogs.records().empty() ||
+        !window.grab().save(QString::fromLocal8Bit(argv[2]))) {
         return 1;
     }
     return 0;

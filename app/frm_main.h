@@ -142,6 +142,7 @@ private:
     frmGraph& openGraph();
     void closeGraph();
     void closeResultWindows();
+    void clearResultWindows();
     frmResults& openResults();
     void openCorrelation();
     void relayoutChildren();

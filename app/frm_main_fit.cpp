@@ -21,6 +21,10 @@ namespace varnix::app {
 
 namespace {
 
+// Seconds between two displays of a running fit: several a second still look like following
+// every iteration.
+constexpr double kFitDisplayInterval = 0.1;
+
 template <class Form>
 Form* formOf(const QPointer<QMdiSubWindow>& window)
 {
@@ -116,6 +120,21 @@ void frmMain::closeResultWindows()
     }
 }
 
+// A fit starts from empty result windows: the correlations of the previous fit go, the results
+// window is laid out afresh for the configuration (as reloading it would, without rebuilding
+// its widgets every fit).
+void frmMain::clearResultWindows()
+{
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (qobject_cast<frmCorrelation*>(window->widget()) != nullptr) {
+            window->close();
+        }
+    }
+    if (frmResults* form = results()) {
+        form->Form_Load();
+    }
+}
+
 // The open windows take their places in the new inner area; the results are shown again, as
 // their rows are sized from it.
 void frmMain::relayoutChildren()
@@ -149,10 +168,9 @@ void frmMain::setBusy(bool busy)
 CalculationHooks frmMain::calculationHooks()
 {
     CalculationHooks hooks;
-    hooks.showStatus = [this](std::string_view text) {
-        setStatusText(text);
-        m_txtStatus->repaint();
-    };
+    // Painted when the command next lets events run, which both commands do before each
+    // engine call: an immediate repaint would paint the line twice.
+    hooks.showStatus = [this](std::string_view text) { setStatusText(text); };
     hooks.setBusy = [this](bool busy) { setBusy(busy); };
     hooks.enablePlotModes = [this](bool enabled) {
         if (frmGraph* form = graph()) {
@@ -190,7 +208,6 @@ void frmMain::setIterationPanels(const IterationPanels& panels)
     m_panels.at(0)->setText(QString::fromStdString(panels.iteration));
     m_panels.at(1)->setText(QString::fromStdString(panels.r));
     m_panels.at(2)->setText(QString::fromStdString(panels.deltaR));
-    statusBar()->repaint();
 }
 
 // During the fit the plot window offers nothing; afterwards Zoom again, but not Reset (the fit
@@ -232,10 +249,11 @@ FitHooks frmMain::fitHooks()
     hooks.redrawPlot = common.redrawPlot;
     hooks.showPanels = [this](const IterationPanels& panels) { setIterationPanels(panels); };
     hooks.applyMenus = [this] { applyMenuState(); };
-    hooks.closeEditingWindows = [this] { closeResultWindows(); };
+    hooks.closeEditingWindows = [this] { clearResultWindows(); };
     hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
     hooks.exitRequested = [this] { return m_exitDuringFit; };
+    hooks.minDisplayInterval = kFitDisplayInterval;
     return hooks;
 }
 

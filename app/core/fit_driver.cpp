@@ -9,6 +9,7 @@
 
 #include "statistics.h"
 
+#include <chrono>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -24,6 +25,13 @@ void run(const Hook& hook, Args&&... args)
     if (hook) {
         hook(std::forward<Args>(args)...);
     }
+}
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
 // How the iterations ended, and what the completion still has to do.
@@ -108,6 +116,7 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const 
     double lambda = controls.lambda;  // carried from one iteration to the next
     double previousR = 0.0;
     int32_t iteration = 1;
+    Clock::time_point lastDisplay = Clock::now();
     while (iteration <= controls.maxit) {
         lambda = callAndAsk(module, dialogs, loader, kEngineIterate, lambda).lambda;
         module.calculationDone = true;
@@ -118,8 +127,11 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const 
             return LoopEnd::Stopped;
         }
         previousR = r;
-        redraw(module, hooks);
-        run(hooks.showResults, false, false);
+        if (seconds(lastDisplay) >= hooks.minDisplayInterval) {
+            redraw(module, hooks);
+            run(hooks.showResults, false, false);
+            lastDisplay = Clock::now();
+        }
         run(hooks.processEvents);
         if (hooks.exitRequested && hooks.exitRequested()) {
             return LoopEnd::Exit;

@@ -62,6 +62,12 @@ struct FitHooks {
     std::function<void()> processEvents;
     // Exit was chosen while events ran: the fit ends after this iteration, as when broken off.
     std::function<bool()> exitRequested;
+    // The plot and the results follow the iterations, but not faster than this many seconds
+    // apart: an iteration that ends sooner after the last display leaves the drawing to a later
+    // one, and the end of the fit is always shown. Iterations of a small spectrum take a few
+    // milliseconds, faster than anyone can look, and drawing each would cost more than the fit.
+    // 0 shows every iteration.
+    double minDisplayInterval = 0.0;
 };
 
 enum class FitOutcome {

@@ -228,7 +228,12 @@ void frmGraph::showPicture(const PlotPicture& picture)
     for (const PlotSet& set : picture.sets) {
         QCPGraph* graph = m_graph->addGraph();
         graph->setPen(penFor(set.colour, set.style));
-        graph->setData(toQVector(set.x), toQVector(set.y));
+        // The measured spectrum is the first set: a noisy line of many points, which smoothing
+        // would slow down more than it would improve.
+        graph->setAntialiased(graph != m_graph->graph(0));
+        // Sorting is QCustomPlot's way to order the keys; energies that rise already need none.
+        graph->setData(toQVector(set.x), toQVector(set.y),
+                       std::is_sorted(set.x.begin(), set.x.end()));
     }
     QCPAxis* energy = m_graph->xAxis;
     energy->setRange(picture.xLow, picture.xHigh);

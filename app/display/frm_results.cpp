@@ -57,11 +57,17 @@ frmResults::frmResults(Module1& module, Dialogs& dialogs, MenuState& menu, QWidg
     resize(sizeFor(module.innerWidth, module.innerHeight));
     createControls();
     layoutControls();
+    Form_Load();
+    ApplyColours(*this, module.colours);
+}
+
+void frmResults::Form_Load()
+{
+    setWindowTitle(QString::fromLatin1(kResultsCaption));
     formatPeakGrid();
-    formatPolynomialGrid(module.configuration.nbg);
+    formatPolynomialGrid(m_module.configuration.nbg);
     m_lblCond->hide();
     m_txtCond->hide();
-    ApplyColours(*this, module.colours);
     m_module.windowOpen.results = true;
 }
 

@@ -37,6 +37,11 @@ public:
     // with the condition number hidden; UpdateResults fills them.
     frmResults(Module1& module, Dialogs& dialogs, MenuState& menu, QWidget* parent = nullptr);
 
+    // Lays both grids out afresh for the configuration's peaks, background and energy scale,
+    // empty, with the first caption and the condition number hidden: the window as a new one
+    // would be. A new fit does this rather than making a new window.
+    void Form_Load();
+
     // The window's size in a main window whose inner area is innerWidth × innerHeight.
     static QSize sizeFor(int innerWidth, int innerHeight);
 

@@ -127,6 +127,19 @@ TEST_F(StartFit, RecoversTheTrueParametersWithStandardDeviations)
     EXPECT_EQ(m.plot.plotType, 1);
 }
 
+// Iterations that end sooner than the display interval are not drawn; the end of the fit always
+// is. Events still run after every iteration, so that Break and Exit keep working.
+TEST_F(StartFit, DisplaysNoFasterThanTheIntervalButAlwaysTheEnd)
+{
+    hooks.minDisplayInterval = 1e9;
+    int redraws = 0;
+    hooks.redrawPlot = [&redraws] { ++redraws; };
+    ASSERT_EQ(fit(), FitOutcome::Finished);
+    EXPECT_EQ(results, (std::vector<std::string>{"final"}));
+    EXPECT_EQ(redraws, 1);
+    EXPECT_GE(eventRuns, static_cast<int>(panels.size()) - 1);  // after each iteration
+}
+
 TEST_F(StartFit, BreakAnsweredYesGoesOnAndNoStopsWithoutStandardDeviations)
 {
     breakAfterEvents = 2;  // after the first iteration's displays

@@ -1,6 +1,7 @@
 #include "core/calculate.h"
 
 #include "core/engine_call.h"
+#include "core/hooks.h"
 #include "core/init_par.h"
 #include "core/plot_sets.h"
 #include "core/startup.h"
@@ -12,32 +13,24 @@ namespace varnix::app {
 
 namespace {
 
-template <class Hook, class... Args>
-void run(const Hook& hook, Args&&... args)
-{
-    if (hook) {
-        hook(std::forward<Args>(args)...);
-    }
-}
-
 void setPlotModes(const Module1& module, const CalculationHooks& hooks, bool enabled)
 {
     if (module.windowOpen.plot) {
-        run(hooks.enablePlotModes, enabled);
+        runHook(hooks.enablePlotModes, enabled);
     }
 }
 
 void beginWork(const Module1& module, const CalculationHooks& hooks)
 {
-    run(hooks.showStatus, kCalculatingStatus);
-    run(hooks.setBusy, true);
+    runHook(hooks.showStatus, kCalculatingStatus);
+    runHook(hooks.setBusy, true);
     setPlotModes(module, hooks, false);
-    run(hooks.processEvents);
+    runHook(hooks.processEvents);
 }
 
 void endWork(const Module1& module, const CalculationHooks& hooks)
 {
-    run(hooks.setBusy, false);
+    runHook(hooks.setBusy, false);
     setPlotModes(module, hooks, true);
 }
 
@@ -65,8 +58,8 @@ void finish(Module1& module, MenuState& menu, const CalculationHooks& hooks)
     if (module.plot.plotType == 0) {
         module.plot.plotType = 1;
     }
-    run(hooks.redrawPlot);
-    run(hooks.showStatus, kWaitingForInputStatus);
+    runHook(hooks.redrawPlot);
+    runHook(hooks.showStatus, kWaitingForInputStatus);
 }
 
 CalculationOutcome fail(Module1& module, Dialogs& dialogs, std::string_view message,
@@ -77,7 +70,7 @@ CalculationOutcome fail(Module1& module, Dialogs& dialogs, std::string_view mess
     if (endProgram(module, dialogs, message, menuBefore, menu)) {
         return CalculationOutcome::Quit;
     }
-    run(hooks.showStatus, kWaitingForInputStatus);
+    runHook(hooks.showStatus, kWaitingForInputStatus);
     return CalculationOutcome::Abandoned;
 }
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace varnix::app {
 
@@ -75,6 +77,18 @@ std::string withExtension(const std::string& fullName, const std::string& extens
     return (fs::path(parts.directory) / name).string();
 }
 
+// The user's own files of one extension first, then all files; without a proposed name the
+// dialog starts in the start directory.
+FileDialogRequest openRequest(std::string title, std::string_view kind, std::string_view extension,
+                              std::string defaultName)
+{
+    FileDialogRequest request;
+    request.title = std::move(title);
+    request.filter = std::string(kind).append(" (*.").append(extension).append(");;All Files (*)");
+    request.defaultName = std::move(defaultName);
+    return request;
+}
+
 }  // namespace
 
 std::optional<std::string> lastDataName(const std::string& startDirectory)
@@ -97,12 +111,8 @@ std::optional<std::string> proposedDataName(const Module1& module)
 
 FileDialogRequest dataFileRequest(const Module1& module)
 {
-    const std::string& ext = module.dataExtension;
-    FileDialogRequest request;
-    request.title = "Open Data File";
-    request.filter = "User Data Files (*." + ext + ");;All Files (*)";
-    request.defaultName = proposedDataName(module).value_or(module.startDirectory);
-    return request;
+    return openRequest("Open Data File", "User Data Files", module.dataExtension,
+                       proposedDataName(module).value_or(module.startDirectory));
 }
 
 std::optional<std::string> lastConfigName(const std::string& startDirectory)
@@ -125,12 +135,9 @@ std::optional<std::string> proposedConfigName(const Module1& module)
 
 FileDialogRequest configFileRequest(const Module1& module)
 {
-    const std::string& ext = module.configExtension;
-    FileDialogRequest request;
-    request.title = "Open Configuration File";
-    request.filter = "User Configuration Files (*." + ext + ");;All Files (*)";
-    request.defaultName = proposedConfigName(module).value_or(module.startDirectory);
-    return request;
+    return openRequest("Open Configuration File", "User Configuration Files",
+                       module.configExtension,
+                       proposedConfigName(module).value_or(module.startDirectory));
 }
 
 }  // namespace varnix::app

@@ -2,6 +2,7 @@
 
 #include "core/calculate.h"
 #include "core/engine_call.h"
+#include "core/hooks.h"
 #include "core/init_par.h"
 #include "core/number_format.h"
 #include "core/plot_sets.h"
@@ -18,14 +19,6 @@
 namespace varnix::app {
 
 namespace {
-
-template <class Hook, class... Args>
-void run(const Hook& hook, Args&&... args)
-{
-    if (hook) {
-        hook(std::forward<Args>(args)...);
-    }
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -77,21 +70,21 @@ void redraw(Module1& module, const FitHooks& hooks)
 {
     computeResiduals(module);
     module.zoom = ZoomBackup{};
-    run(hooks.redrawPlot);
+    runHook(hooks.redrawPlot);
 }
 
 void prepare(Module1& module, MenuState& menu, const FitHooks& hooks)
 {
-    run(hooks.closeEditingWindows);
+    runHook(hooks.closeEditingWindows);
     lockMenus(menu);
-    run(hooks.applyMenus);
-    run(hooks.setBusy, true);
-    run(hooks.plotWindowFitting, true);
-    run(hooks.showPanels, IterationPanels{"After Iteration : ", "R : ", "delta R : "});
+    runHook(hooks.applyMenus);
+    runHook(hooks.setBusy, true);
+    runHook(hooks.plotWindowFitting, true);
+    runHook(hooks.showPanels, IterationPanels{"After Iteration : ", "R : ", "delta R : "});
     module.fitResults.standardDeviationsAvailable = false;
-    run(hooks.showStatus, runningFitStatus(1));
+    runHook(hooks.showStatus, runningFitStatus(1));
     module.engineMode = kEngineIterate;
-    run(hooks.processEvents);
+    runHook(hooks.processEvents);
 }
 
 // One engine call with the questions a singular matrix or a λ failure asks; throws FitFailure
@@ -122,17 +115,17 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const 
         module.calculationDone = true;
         const double r = std::sqrt(module.fitResults.chiSquare / points);
         const double deltaR = iteration == 1 ? r : previousR - r;
-        run(hooks.showPanels, iterationPanels(iteration, r, deltaR));
+        runHook(hooks.showPanels, iterationPanels(iteration, r, deltaR));
         if (r < controls.rmin || deltaR < 0.0 || deltaR < controls.rmin) {
             return LoopEnd::Stopped;
         }
         previousR = r;
         if (seconds(lastDisplay) >= hooks.minDisplayInterval) {
             redraw(module, hooks);
-            run(hooks.showResults, false, false);
+            runHook(hooks.showResults, false, false);
             lastDisplay = Clock::now();
         }
-        run(hooks.processEvents);
+        runHook(hooks.processEvents);
         if (hooks.exitRequested && hooks.exitRequested()) {
             return LoopEnd::Exit;
         }
@@ -143,8 +136,8 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const 
             module.breakRequested = false;
         }
         ++iteration;
-        run(hooks.showStatus, runningFitStatus(iteration));
-        run(hooks.processEvents);
+        runHook(hooks.showStatus, runningFitStatus(iteration));
+        runHook(hooks.processEvents);
     }
     std::string warning = "Warning - not converged after MAXIT = ";
     dialogs.message(warning.append(std::to_string(controls.maxit)).append(" iterations"));
@@ -157,9 +150,9 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
                  const FitHooks& hooks)
 {
     menu.breakFit.enabled = false;
-    run(hooks.applyMenus);
-    run(hooks.showStatus, kErrorMatrixStatus);
-    run(hooks.processEvents);
+    runHook(hooks.applyMenus);
+    runHook(hooks.showStatus, kErrorMatrixStatus);
+    runHook(hooks.processEvents);
     module.engineMode = kEngineErrorMatrix;
     callAndAsk(module, dialogs, loader, kEngineErrorMatrix, 0.0);
     FitResults& results = module.fitResults;
@@ -172,22 +165,22 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
 
 void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brokenOff)
 {
-    run(hooks.setBusy, false);
+    runHook(hooks.setBusy, false);
     if (brokenOff) {
-        run(hooks.showStatus, kAfterBreakStatus);
+        runHook(hooks.showStatus, kAfterBreakStatus);
     } else {
         module.fitResults.standardDeviationsAvailable = true;
-        run(hooks.showStatus, kFinishedStatus);
+        runHook(hooks.showStatus, kFinishedStatus);
     }
     unlockMenus(menu);
-    run(hooks.applyMenus);
+    runHook(hooks.applyMenus);
     // The last iteration's parameters are the fit's result: the plot shows them, not those of
     // the iteration before.
     redraw(module, hooks);
-    run(hooks.showResults, true, brokenOff);
+    runHook(hooks.showResults, true, brokenOff);
     module.breakRequested = false;
     module.calculationSaved = false;
-    run(hooks.plotWindowFitting, false);
+    runHook(hooks.plotWindowFitting, false);
     if (module.plot.plotType == 0) {
         module.plot.plotType = 1;
     }
@@ -196,8 +189,8 @@ void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brok
 FitOutcome fail(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks& hooks,
                 std::optional<std::string_view> message)
 {
-    run(hooks.setBusy, false);
-    run(hooks.plotWindowFitting, false);
+    runHook(hooks.setBusy, false);
+    runHook(hooks.plotWindowFitting, false);
     module.breakRequested = false;
     if (module.calculationDone) {
         module.calculationSaved = false;
@@ -205,9 +198,9 @@ FitOutcome fail(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHoo
     unlockMenus(menu);
     const bool quit = message ? endProgram(module, dialogs, *message, MenuState(menu), menu)
                               : runExitChecks(module, dialogs, menu);
-    run(hooks.applyMenus);
+    runHook(hooks.applyMenus);
     if (!quit) {
-        run(hooks.showStatus, kWaitingForInputStatus);
+        runHook(hooks.showStatus, kWaitingForInputStatus);
     }
     return quit ? FitOutcome::Quit : FitOutcome::Abandoned;
 }

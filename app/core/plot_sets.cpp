@@ -1,5 +1,7 @@
 #include "core/plot_sets.h"
 
+#include "core/engine_call.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -14,7 +16,6 @@ constexpr int32_t kCalculatedColour = 1;
 constexpr int32_t kThinStyle = 1;
 constexpr int32_t kSpectrumStyle = 2;
 constexpr int32_t kSelectedStyle = 3;
-constexpr int32_t kEngineCalculate = 0;
 constexpr double kHalfWidthOfOnePoint = 0.5;  // eV each way around a single energy
 
 // Light grey would vanish on the white chart.

@@ -20,6 +20,12 @@ inline std::string dataFile(const std::string& name)
     return std::string(VARNIX_TEST_DATA).append("/").append(name);
 }
 
+// A file of the examples the start command seeds the working folder with.
+inline std::string example(const std::string& name)
+{
+    return std::string(VARNIX_EXAMPLES).append("/").append(name);
+}
+
 // A folder of its own, removed afterwards.
 class TempFolder {
 public:

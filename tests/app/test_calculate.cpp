@@ -5,7 +5,7 @@
 #include "core/calculate.h"
 #include "core/engine_call.h"
 #include "core/init_par.h"
-#include "synthetic.h"
+#include "synthetic_module.h"
 
 #include <gtest/gtest.h>
 
@@ -39,26 +39,14 @@ void expectClose(const std::vector<double>& actual, const std::vector<double>& e
 // ("Plus"), Height4 = Height3 × 0.5 ("Multiplied by") and Alpha1 fixed.
 Module1 syntheticModule()
 {
-    const engine::SyntheticSpectrum s = engine::makeSyntheticSpectrum(kPoints);
-    Module1 m;
-    m.spectrum.np = kPoints;
-    m.spectrum.energy = s.energies;
-    m.spectrum.counts = s.counts;
-    m.spectrum.sigma = s.sigmas;
+    Module1 m = test::syntheticModule(engine::makeSyntheticSpectrum(kPoints));
     m.spectrum.calculated.assign(kPoints, 7.0);
     Configuration& c = m.configuration;
-    c.nds = s.nds;
-    c.nbg = s.nbg;
-    ResizeConfiguration(m);
-    c.p.assign(s.startParameters.begin(), s.startParameters.begin() + 20);
-    c.a = {s.startParameters[20], s.startParameters[21], 0.0};
     c.links[3] = ParameterLink{kLinkFixed, 3, 0.0, kLinkKindNone};
     c.links[5] = ParameterLink{kLinkCorrelated, 0, 2.1, kLinkKindPlus};
     c.links[16] = ParameterLink{kLinkCorrelated, 11, 0.5, kLinkKindMultiplied};
     c.p[5] = c.p[0] + 2.1;
     c.p[16] = c.p[11] * 0.5;
-    MakeParameterNames(c);
-    m.dataLoaded = m.configLoaded = true;
     return m;
 }
 

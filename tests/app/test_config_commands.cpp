@@ -27,11 +27,6 @@ const std::string kMissing = "   does not exist  -  open files individually";
 constexpr const char* kBindingData = "dat/binding_with_photon_energy.dat";  // HMU 1486.6
 constexpr double kTol = 1e-9;  // one photon-energy difference added to a position
 
-std::string example(const std::string& name)
-{
-    return std::string(VARNIX_EXAMPLES).append("/").append(name);
-}
-
 // A module started in the test's folder, where "last_config.dat" is written.
 Module1 startedIn(const TempFolder& folder)
 {

@@ -5,7 +5,7 @@
 #include "core/calculate.h"
 #include "core/fit_driver.h"
 #include "core/number_format.h"
-#include "synthetic.h"
+#include "synthetic_module.h"
 
 #include <gtest/gtest.h>
 
@@ -20,26 +20,6 @@ using namespace test;
 using Texts = std::vector<std::string>;
 
 constexpr int32_t kPoints = 201;  // the example's range, coarser: quick under the sanitizers
-
-// The synthetic spectrum with every parameter free at the fit's start values.
-Module1 syntheticModule(const engine::SyntheticSpectrum& s)
-{
-    Module1 m;
-    m.spectrum.np = kPoints;
-    m.spectrum.energy = s.energies;
-    m.spectrum.counts = s.counts;
-    m.spectrum.sigma = s.sigmas;
-    m.spectrum.calculated.assign(kPoints, 0.0);
-    Configuration& c = m.configuration;
-    c.nds = s.nds;
-    c.nbg = s.nbg;
-    ResizeConfiguration(m);
-    c.p.assign(s.startParameters.begin(), s.startParameters.begin() + 20);
-    c.a = {s.startParameters[20], s.startParameters[21], 0.0};
-    MakeParameterNames(c);
-    m.dataLoaded = m.configLoaded = m.fitParametersLoaded = true;
-    return m;
-}
 
 class StartFit : public testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The plot window driven offscreen: what Graph1 draws for a picture, the pointer read-outs, a
 // zoom dragged with the mouse, an empty rectangle, Reset, and the mode options. The main window's
 // part (redraw on dataChanged) is played by the fixture.
+#include "qt_environment.h"
 #include "core/plot_sets.h"
 #include "core/zoom.h"
 #include "display/frm_graph.h"
@@ -23,20 +24,6 @@
 namespace varnix::app {
 namespace {
 
-// One QApplication for the whole test program, made before the first window.
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[12] = "varnix_test";
-    std::array<char*, 2> m_argv{m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 using Values = std::vector<double>;
 

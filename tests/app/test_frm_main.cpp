@@ -2,6 +2,7 @@
 // the energy shift, the header window and the exit checks, through the real file routines of
 // the output folder and the scripted dialogs, in a temporary start directory seeded with the
 // example settings and fit controls.
+#include "qt_environment.h"
 #include "apply_colours.h"
 #include "command_fixture.h"
 #include "core/data_commands.h"
@@ -40,28 +41,9 @@ namespace {
 
 using namespace test;
 
-// One QApplication for the whole test program, made before the first window.
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[12] = "varnix_test";
-    std::array<char*, 2> m_argv{m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 const std::string kExitDataQuestion =
     "Modified Experimental Data Not Saved - Continue Exit Anyway?";
-
-std::string example(const std::string& name)
-{
-    return std::string(VARNIX_EXAMPLES).append("/").append(name);
-}
 
 std::string contents(const std::string& file)
 {

@@ -2,6 +2,7 @@
 // holds them: the grids' headers from their format strings, the cells after a fit, the buttons
 // the fit driver shows and hides, Update Configuration, the correlation window opened from its
 // button, and the negative diagonal element reported to the caller, who ends the program.
+#include "qt_environment.h"
 #include "core/engine_call.h"
 #include "core/menu_state.h"
 #include "core/results_table.h"
@@ -30,20 +31,6 @@
 namespace varnix::app {
 namespace {
 
-// One QApplication for the whole test program, made before the first window.
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[12] = "varnix_test";
-    std::array<char*, 2> m_argv{m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 using Texts = std::vector<std::string>;
 const std::string kConfigQuestion = "Config Data Not Saved - Continue Exit Anyway?";

@@ -3,6 +3,7 @@
 // plot types, zoom, fit, read and take the results, write every output, and exit. The example
 // files are copied into a temporary start directory, so that the outputs named after them land
 // there.
+#include "qt_environment.h"
 #include "command_fixture.h"
 #include "core/zoom.h"
 #include "display/frm_correlation.h"
@@ -32,24 +33,6 @@ namespace {
 using namespace test;
 using Texts = std::vector<std::string>;
 
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv.data()); }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[12] = "varnix_test";
-    std::array<char*, 2> m_argv{m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-std::string example(const std::string& name)
-{
-    return std::string(VARNIX_EXAMPLES).append("/").append(name);
-}
 
 std::vector<double> yValues(const QCPGraph& graph)
 {

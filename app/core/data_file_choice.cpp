@@ -103,7 +103,8 @@ bool rememberDataName(const std::string& startDirectory, const std::string& full
 
 std::optional<std::string> proposedDataName(const Module1& module)
 {
-    if (module.configLoaded) {
+    // A new configuration has no file yet to name the data after.
+    if (module.configLoaded && !module.configuration.fileName.empty()) {
         return withExtension(module.configuration.fileName, module.dataExtension);
     }
     return existingLastName(module.startDirectory, kLastDataFile);

@@ -612,6 +612,7 @@ TEST(DataFileChoice, ProposesConfigurationNameThenLastExistingFileThenNone)
 
     m.configLoaded = true;
     m.dataExtension = "xps";
+    EXPECT_EQ(proposedDataName(m), std::nullopt);  // a new configuration names nothing
     m.configuration.fileName = "/some/where/c1s.fit.cfg";
     EXPECT_EQ(proposedDataName(m), "/some/where/c1s.xps");
     EXPECT_EQ(dataFileRequest(m).filter, "User Data Files (*.xps);;All Files (*)");

@@ -106,6 +106,11 @@ void levenbergMarquardt(const EngineInput& input, const ModelSetup& setup,
     for (int32_t trialCount = 1;; ++trialCount) {
         state.inversionStatus = solveDamped(eq, state.lambda, nfree, state.errorMatrix, step);
         if (state.inversionStatus != 0) {
+            // The parameters stay as they came, so the chi-square is theirs: a caller judging
+            // the fit by it sees the value repeat instead of one left over from elsewhere.
+            if (input.mode == kModeIterate) {
+                state.chiSquare = chi0;
+            }
             break;
         }
         if (input.mode == kModeErrorMatrix) {

@@ -13,7 +13,9 @@
 // 2 λ exceeded 1e30; 3 the call did nothing because its work storage could not be obtained or
 // the counts contradict each other (NPAR ≠ 5·NDS + NBG, NFREE ≠ the number of free link
 // states, no component column for the background): every other argument is left as it was.
-// Inversion status (modes 1 and 2): 0 solved, 1 singular matrix.
+// Inversion status (modes 1 and 2): 0 solved, 1 singular matrix; after a singular matrix in
+// mode 1 the parameters, model and components are those the call started from, and so is the
+// chi-square.
 #pragma once
 
 #include <cstdint>

@@ -241,11 +241,15 @@ TEST(Iteration, SingularMatrixKeepsTheParametersAndStillGivesAreas)
     const std::vector<double> start = {3.0, 0.0, 0.5, 0.1, 0.5};
     EngineState st = p.state0(start);
     st.areas = {-1.0};
+    st.chiSquare = 0.0;  // as before any fit
     p.run(kModeIterate, st);
     EXPECT_EQ(st.inversionStatus, 1);
     EXPECT_EQ(st.lambdaStatus, 0);
     EXPECT_EQ(st.parameters, start);
     EXPECT_EQ(st.model, modeZeroModel(p, start));
+    // The chi-square of the unchanged parameters: a zero model against counts of 10, σ = √10 + 1.
+    const double sigma = std::sqrt(10.0) + 1.0;
+    EXPECT_NEAR(st.chiSquare, 30.0 * 100.0 / (sigma * sigma), 1e-9);
     EXPECT_EQ(st.areas, std::vector<double>{0.0});
     EXPECT_EQ(st.widths, std::vector<double>{0.0});
 }

@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -124,6 +125,23 @@ TEST_F(Session, CalculationDrawsTheModelComponentsAndResidualsOfEachPlotType)
     trigger("mnuPlotItem_0");
     EXPECT_EQ(chart().graphCount(), 1 + 4);
     EXPECT_EQ(m_module.plot.residualScale, 5);  // kept for the PostScript page
+}
+
+// Binding energies are held as kinetic ones once the photon energy is known, and shown as
+// binding energies again, decreasing from left to right.
+TEST_F(Session, BindingEnergyDataAreShownOnABindingAxis)
+{
+    m_dialogs.answerOpenFile(dataFile("dat/binding_without_photon_energy.dat")).answerInput("1486.6");
+    trigger("mnuOpenItem_1");
+    ASSERT_TRUE(m_module.dataLoaded && m_module.spectrum.binding);
+    const QCPAxis& axis = *chart().xAxis;
+    EXPECT_EQ(axis.label(), QStringLiteral("Binding Energy (eV)"));
+    EXPECT_TRUE(axis.rangeReversed());
+    const auto [low, high] = std::minmax_element(m_module.spectrum.energy.begin(),
+                                                 m_module.spectrum.energy.end());
+    EXPECT_DOUBLE_EQ(axis.range().lower, 1486.6 - *high);
+    EXPECT_DOUBLE_EQ(axis.range().upper, 1486.6 - *low);
+    EXPECT_EQ(m_window->pnlStatus(5)->text(), QStringLiteral("Photon Energy : 1486.600 eV  "));
 }
 
 // A zoom cuts the data the next calculation uses; the calculation renews the backup, so that

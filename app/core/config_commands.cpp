@@ -114,11 +114,8 @@ Configuration fromArrays(const Counts& counts, const FentarArrays& arrays)
 std::optional<Configuration> readConfiguration(Dialogs& dialogs, LibraryLoader& loader,
                                                const std::string& name)
 {
-    FentarFunction fentar = nullptr;
-    try {
-        fentar = loader.routine<FentarFunction>("fentar");
-    } catch (const LibraryMissing&) {
-        dialogs.message(kFentarMissing);
+    const auto fentar = routineOrMessage<FentarFunction>(loader, dialogs, "fentar", kFentarMissing);
+    if (fentar == nullptr) {
         return std::nullopt;
     }
     try {

@@ -46,12 +46,11 @@ template <class F>
 F routineOrAbandon(LibraryLoader& loader, Dialogs& dialogs, std::string_view name,
                    std::string_view notFound)
 {
-    try {
-        return loader.routine<F>(name);
-    } catch (const LibraryMissing&) {
-        dialogs.message(notFound);
+    const F routine = routineOrMessage<F>(loader, dialogs, name, notFound);
+    if (routine == nullptr) {
         throw Abandon{};
     }
+    return routine;
 }
 
 Dimensions callTessor(Dialogs& dialogs, LibraryLoader& loader, const std::string& name)

@@ -8,6 +8,8 @@
 // its user-interface thread only.
 #pragma once
 
+#include "core/dialogs.h"
+
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -60,5 +62,19 @@ private:
 
 // "tessor" -> "TESSOR": the entry every library exports.
 std::string entryName(std::string_view library);
+
+// The entry of library `name`, or nullptr once `notFound` has been shown: for the commands
+// that report a missing library and go no further.
+template <class F>
+F routineOrMessage(LibraryLoader& loader, Dialogs& dialogs, std::string_view name,
+                   std::string_view notFound)
+{
+    try {
+        return loader.routine<F>(name);
+    } catch (const LibraryMissing&) {
+        dialogs.message(notFound);
+        return nullptr;
+    }
+}
 
 }  // namespace varnix::app

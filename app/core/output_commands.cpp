@@ -1,5 +1,7 @@
 #include "core/output_commands.h"
 
+#include "core/data_commands.h"
+
 // The routines' signatures, from their one declaration beside the libraries; only the types are
 // used here, the entries themselves come through the loader.
 #include "kelmar.h"
@@ -61,17 +63,6 @@ std::size_t count(int32_t n)
     return static_cast<std::size_t>(std::max(n, 0));
 }
 
-std::string resolvedName(const Module1& module, const std::string& fileName)
-{
-    // Relative names mean the start directory, as the routines were always called from it;
-    // resolving here spares a change of the whole process's current directory.
-    const fs::path path(fileName);
-    if (path.is_absolute() || module.startDirectory.empty()) {
-        return fileName;
-    }
-    return (fs::path(module.startDirectory) / path).string();
-}
-
 // The folder of a file the program holds; a bare name lives in the start directory.
 std::string folderOf(const Module1& module, const std::string& fileName)
 {
@@ -130,19 +121,6 @@ FileDialogRequest saveConfigurationRequest(const Module1& module)
     FileDialogRequest request = saveRequest("Configuration Files (*.cfg)", inFolder(folder, name));
     request.defaultSuffix = "cfg";
     return request;
-}
-
-// The routine of a writer library, or null after its "not found" message.
-template <class F>
-F routineOrMessage(LibraryLoader& loader, Dialogs& dialogs, std::string_view name,
-                   std::string_view notFound)
-{
-    try {
-        return loader.routine<F>(name);
-    } catch (const LibraryMissing&) {
-        dialogs.message(notFound);
-        return nullptr;
-    }
 }
 
 // A missing library is reported in the words of the other routines, never passed over in

@@ -139,7 +139,7 @@ void frmMain::clearResultWindows()
 // their rows are sized from it.
 void frmMain::relayoutChildren()
 {
-    if (m_graph != nullptr && graph() != nullptr) {
+    if (graph() != nullptr) {
         m_graph->setGeometry(frmGraph::geometryFor(m_module.innerWidth, m_module.innerHeight));
     }
     if (frmResults* form = results()) {

@@ -315,8 +315,8 @@ void frmMain::mnuExit_Click()
     close();
 }
 
-// Exit during a fit acts after the current iteration, when the fit has ended: the fit asks for it
-// again. A command that has already passed the exit checks closes without asking twice.
+// Exit during a fit is noted for the fit, which runs the exit checks once the current engine call
+// is over. A command that has already passed the exit checks closes without asking twice.
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (m_fitRunning) {

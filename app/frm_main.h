@@ -147,6 +147,7 @@ private:
     void openCorrelation();
     void relayoutChildren();
     CalculationHooks calculationHooks();
+    void recalculateModel();
     FitHooks fitHooks();
     void plotWindowFitting(bool running);
     void showFitResults(bool final, bool brokenOff);
@@ -168,7 +169,7 @@ private:
     QLineEdit* m_txtStatus = nullptr;
     std::array<QLabel*, kStatusPanels> m_panels{};
     bool m_fitRunning = false;
-    bool m_exitDuringFit = false;  // Exit chosen while the fit iterates: it acts afterwards
+    bool m_exitDuringFit = false;  // Exit chosen while the fit runs: its exit checks are due
     bool m_quitting = false;       // a command passed the exit checks: close without asking
 };
 

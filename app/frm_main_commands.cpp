@@ -29,6 +29,8 @@ constexpr int kPhotonEnergyPanel = 5;
 void frmMain::mnuNewItem_Click()
 {
     const auto status = NewConfiguration(m_module, m_menu);
+    // The fit's results belong to the configuration they were fitted with.
+    closeResultWindows();
     closeGraph();
     if (status) {
         setStatusText(*status);
@@ -60,6 +62,7 @@ void frmMain::openData()
     }
     rememberDataName(m_module.startDirectory, *chosen);
     closeHeader();
+    closeResultWindows();
     if (OpenData(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
         dataOpened();
     }
@@ -81,11 +84,11 @@ void frmMain::openConfiguration()
 void frmMain::openAllFiles()
 {
     closeHeader();
+    closeResultWindows();
     if (!OpenAllFilesData(m_module, m_dialogs, m_loader, m_menu)) {
         return;
     }
     dataOpened();
-    closeResultWindows();
     if (OpenAllFilesConfiguration(m_module, m_dialogs, m_loader, m_menu)) {
         configurationOpened();
     }
@@ -235,25 +238,7 @@ void frmMain::markDataModified()
 
 void frmMain::mnuPrintItem_Click(int index)
 {
-    const auto item = static_cast<WriteItem>(index);
-    const auto chosen = m_dialogs.saveFileName(writeRequest(m_module, item));
-    if (!chosen) {
-        return;
-    }
-    switch (item) {
-    case WriteItem::Graph:
-        WriteGraph(m_module, m_dialogs, m_loader, *chosen);
-        break;
-    case WriteItem::ConfigurationParameters:
-        WriteConfigurationParameters(m_module, m_dialogs, m_loader, *chosen);
-        break;
-    case WriteItem::Results:
-        WriteResults(m_module, m_dialogs, m_loader, *chosen);
-        break;
-    case WriteItem::Correlations:
-        WriteCorrelations(m_module, m_dialogs, m_loader, *chosen);
-        break;
-    }
+    app::mnuPrintItem_Click(m_module, m_dialogs, m_loader, static_cast<WriteItem>(index));
 }
 
 // ---- status bar -------------------------------------------------------------------------

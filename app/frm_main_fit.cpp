@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include <utility>
+
 namespace varnix::app {
 
 namespace {
@@ -72,6 +74,7 @@ frmGraph& frmMain::openGraph()
     // menus a zoom changes.
     connect(form, &frmGraph::dataChanged, this,
             [this] { mnuPlotItem_Click(m_module.plot.plotType); });
+    connect(form, &frmGraph::modelNeeded, this, &frmMain::recalculateModel);
     connect(form, &frmGraph::statusMessage, this,
             [this](const QString& text) { setStatusText(text.toStdString()); });
     m_graph = m_mdi->addSubWindow(form);
@@ -194,6 +197,15 @@ void frmMain::mnuCalculate_Click()
     }
 }
 
+void frmMain::recalculateModel()
+{
+    const CalculationOutcome outcome = app::recalculateModel(m_module, m_dialogs, m_loader, m_menu);
+    applyMenuState();
+    if (outcome == CalculationOutcome::Quit) {
+        quit();
+    }
+}
+
 // The exit checks have passed already: the window closes without asking again.
 void frmMain::quit()
 {
@@ -252,7 +264,7 @@ FitHooks frmMain::fitHooks()
     hooks.closeEditingWindows = [this] { clearResultWindows(); };
     hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
-    hooks.exitRequested = [this] { return m_exitDuringFit; };
+    hooks.exitChosen = [this] { return std::exchange(m_exitDuringFit, false); };
     hooks.minDisplayInterval = kFitDisplayInterval;
     return hooks;
 }
@@ -266,8 +278,6 @@ void frmMain::mnuFit_Click()
     applyMenuState();
     if (outcome == FitOutcome::Quit) {
         quit();
-    } else if (outcome == FitOutcome::ExitRequested) {
-        close();
     }
 }
 

@@ -60,16 +60,20 @@ void QtDialogs::message(std::string_view text)
     QMessageBox::information(m_parent, m_title, toQString(text));
 }
 
-bool QtDialogs::askYesNo(std::string_view question)
+bool QtDialogs::askYesNo(std::string_view question, DefaultButton defaultButton)
 {
+    const auto initial =
+        defaultButton == DefaultButton::YesOrOk ? QMessageBox::Yes : QMessageBox::No;
     return QMessageBox::question(m_parent, m_title, toQString(question),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, initial) == QMessageBox::Yes;
 }
 
-bool QtDialogs::askOkCancel(std::string_view question)
+bool QtDialogs::askOkCancel(std::string_view question, DefaultButton defaultButton)
 {
+    const auto initial =
+        defaultButton == DefaultButton::YesOrOk ? QMessageBox::Ok : QMessageBox::Cancel;
     return QMessageBox::question(m_parent, m_title, toQString(question),
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                                 QMessageBox::Ok | QMessageBox::Cancel, initial) == QMessageBox::Ok;
 }
 
 std::optional<std::string> QtDialogs::inputBox(std::string_view prompt, std::string_view title,

@@ -19,8 +19,8 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void message(std::string_view text) override;
-    bool askYesNo(std::string_view question) override;
-    bool askOkCancel(std::string_view question) override;
+    bool askYesNo(std::string_view question, DefaultButton defaultButton) override;
+    bool askOkCancel(std::string_view question, DefaultButton defaultButton) override;
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                         std::string_view defaultText) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;

@@ -5,7 +5,9 @@
 #include "core/init_par.h"
 #include "core/plot_sets.h"
 #include "core/startup.h"
+#include "core/zoom.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -52,7 +54,7 @@ void finish(Module1& module, MenuState& menu, const CalculationHooks& hooks)
     module.calculationDone = true;
     module.calculationSaved = false;
     computeResiduals(module);
-    module.zoom = ZoomBackup{};
+    clearZoomedFlag(module.zoom);
     enableCalculatedSpectrumMenus(menu);
     endWork(module, hooks);
     if (module.plot.plotType == 0) {
@@ -93,6 +95,26 @@ CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryL
         return fail(module, dialogs, kUnknownFitError, menuBefore, menu, hooks);
     }
     finish(module, menu, hooks);
+    return CalculationOutcome::Calculated;
+}
+
+CalculationOutcome recalculateModel(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                                    MenuState& menu)
+{
+    const auto npar = static_cast<std::size_t>(std::max(module.configuration.npar, 0));
+    if (module.engine.p.size() != npar || module.engine.varied.size() != npar) {
+        return calculateSpectrum(module, dialogs, loader, menu, CalculationHooks{});
+    }
+    const MenuState menuBefore = menu;
+    try {
+        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda);
+    } catch (const LibraryMissing&) {
+        return fail(module, dialogs, kEngineNotFound, menuBefore, menu, CalculationHooks{});
+    } catch (const std::exception&) {
+        return fail(module, dialogs, kUnknownFitError, menuBefore, menu, CalculationHooks{});
+    }
+    module.calculationSaved = false;
+    computeResiduals(module);
     return CalculationOutcome::Calculated;
 }
 

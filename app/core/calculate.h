@@ -39,9 +39,9 @@ enum class CalculationOutcome {
 // The command: parameter names rebuilt, InitPar, the status line, the hourglass and the plot
 // window's modes off, pending events once, the engine in mode 0 with λ from the fit controls.
 // On success: calculationDone set and calculationSaved cleared, engineMode 0, the residuals
-// (counts − calculated) × residual scale, the zoom backup cleared, Start Fit, Write with its
-// Graph entry, Save As > Calculated Spectra (+ Data) unchecked, and the four calculated-spectrum
-// plots enabled, plot type 0 turned into 1, the plot redrawn and the status
+// (counts − calculated) × residual scale, the zoomed flag cleared (clearZoomedFlag), Start Fit,
+// Write with its Graph entry, Save As > Calculated Spectra (+ Data) unchecked, and the four
+// calculated-spectrum plots enabled, plot type 0 turned into 1, the plot redrawn and the status
 // kWaitingForInputStatus.
 // A missing engine (kEngineNotFound) or any other failure (kUnknownFitError) ends the program
 // through endProgram, with the menus as they were before the command; the calculated spectrum,
@@ -50,5 +50,15 @@ enum class CalculationOutcome {
 // current directory is changed for it.
 CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                                      MenuState& menu, const CalculationHooks& hooks);
+
+// After Reset brought back data the model was not calculated on (ResetOutcome::ModelStale): the
+// last model calculated again on the spectrum as it now is, so that no curve of another range
+// is drawn or written. The last model is that of module.engine, the parameters of the last
+// calculation or of the fit's last iteration; when another configuration has come since, it is
+// Calculate Spectrum's model of the current one. The calculated spectrum then differs from any
+// saved one (calculationSaved cleared); the engine mode and the fit results stay. The caller
+// redraws. Failures end the program as Calculate Spectrum's do.
+CalculationOutcome recalculateModel(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                                    MenuState& menu);
 
 }  // namespace varnix::app

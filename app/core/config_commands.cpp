@@ -210,6 +210,7 @@ std::optional<std::string> NewConfiguration(Module1& module, MenuState& menu)
     std::fill(c.p.begin(), c.p.end(), 0.0);
     MakeParameterNames(c);
     c.fileName.clear();
+    discardFit(module.fitResults);
     module.configLoaded = true;
     module.configSaved = false;
     module.configIsNew = true;
@@ -230,6 +231,7 @@ int32_t LoadConfiguration(Module1& module, Dialogs& dialogs, LibraryLoader& load
     const bool unsaved = reconcile(module, *read, dialogs);
     module.configuration = std::move(*read);
     ResizeConfiguration(module);
+    discardFit(module.fitResults);
     module.configSaved = !unsaved;
     if (unsaved) {
         menu.saveConfiguration.enabled = true;
@@ -243,9 +245,7 @@ bool OpenConfiguration(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
     // A name that cannot be remembered costs only the next proposal.
     rememberConfigName(module.startDirectory, fileName);
     if (!fileExists(module, fileName)) {
-        std::string text = fileName;
-        text.append("   does not exist  -  open files individually");
-        dialogs.message(text);
+        dialogs.message(doesNotExistMessage(fileName));
         return false;
     }
     if (LoadConfiguration(module, dialogs, loader, menu, fileName) != kReadDone) {
@@ -260,8 +260,13 @@ bool OpenConfiguration(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
 bool OpenAllFilesConfiguration(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                                MenuState& menu)
 {
-    const std::string name = lastConfigName(module.startDirectory).value_or(std::string());
-    return OpenConfiguration(module, dialogs, loader, menu, name);
+    const std::optional<std::string> name = lastConfigName(module.startDirectory);
+    if (!name) {
+        dialogs.message(
+            doesNotExistMessage(memoryFileName(module.startDirectory, kLastConfigFile)));
+        return false;
+    }
+    return OpenConfiguration(module, dialogs, loader, menu, *name);
 }
 
 std::string configurationPanel(const Configuration& configuration)

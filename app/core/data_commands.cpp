@@ -72,7 +72,7 @@ Dimensions callTessor(Dialogs& dialogs, LibraryLoader& loader, const std::string
     if (status == kStatusDataError) {
         std::string question = "Warning - error in reading data after";
         question.append(std::to_string(dims.np)).append("Continue ?");
-        if (!dialogs.askYesNo(question)) {
+        if (!dialogs.askYesNo(question, DefaultButton::YesOrOk)) {
             throw Abandon{};
         }
         dims.continuedAfterError = true;
@@ -133,10 +133,14 @@ std::string headerLine(const Spectrum& spectrum, int32_t row)
 void askReadQuestions(Dialogs& dialogs, const std::string& name, int32_t kaprilStatus,
                       Spectrum& read, bool& photonEnergyTyped)
 {
-    if (kaprilStatus == kStatusOk && read.np > 0
-        && read.energy[static_cast<std::size_t>(read.np - 1)] == 0.0) {
+    // Only a last point of zero energy and zero counts looks like a trailing empty line: a
+    // binding-energy survey may well end at 0 eV with real counts, and OK would drop them.
+    const auto last = static_cast<std::size_t>(read.np - 1);
+    if (kaprilStatus == kStatusOk && read.np > 0 && read.energy[last] == 0.0 &&
+        read.counts[last] == 0.0) {
         if (!dialogs.askOkCancel("Warning - last energy is zero - probable error at end of "
-                                 "data file - Continue ?")) {
+                                 "data file - Continue ?",
+                                 DefaultButton::NoOrCancel)) {
             throw Abandon{};
         }
         --read.np;
@@ -222,15 +226,14 @@ bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuStat
               const std::string& fileName)
 {
     if (!std::filesystem::is_regular_file(resolvedName(module, fileName))) {
-        std::string text = fileName;
-        text.append("   does not exist  -  open files individually");
-        dialogs.message(text);
+        dialogs.message(doesNotExistMessage(fileName));
         return false;
     }
     if (ReadData(module, dialogs, loader, fileName) != kReadDone) {
         return false;
     }
     module.dataLoaded = true;
+    discardFit(module.fitResults);
     module.calculationDone = false;
     module.calculationSaved = true;
     module.plot.plotType = 0;
@@ -245,8 +248,13 @@ bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuStat
 
 bool OpenAllFilesData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu)
 {
-    const std::string name = lastDataName(module.startDirectory).value_or(std::string());
-    return OpenData(module, dialogs, loader, menu, name);
+    const std::optional<std::string> name = lastDataName(module.startDirectory);
+    if (!name) {
+        // Without a remembered name the memory file itself is what is missing.
+        dialogs.message(doesNotExistMessage(memoryFileName(module.startDirectory, kLastDataFile)));
+        return false;
+    }
+    return OpenData(module, dialogs, loader, menu, *name);
 }
 
 bool SaveDataAs(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
@@ -336,7 +344,7 @@ bool offerPeakShift(Configuration& configuration, const Spectrum& spectrum, Dial
     question.append("Photon energy HMUConfig in Config File = ");
     question.append(formatNumber(configuration.hmuConfig)).append("\n");
     question.append("Update peak positions in Config Data by HMU-HMUConfig ?");
-    if (!dialogs.askYesNo(question)) {
+    if (!dialogs.askYesNo(question, DefaultButton::YesOrOk)) {
         return false;
     }
     addToPeakPositions(configuration, d);

@@ -12,11 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string memoryPath(const std::string& startDirectory, std::string_view memoryFile)
-{
-    return (fs::path(startDirectory) / memoryFile).string();
-}
-
 bool exists(const std::string& name)
 {
     std::error_code ignored;
@@ -26,7 +21,7 @@ bool exists(const std::string& name)
 std::optional<std::string> lastName(const std::string& startDirectory,
                                     std::string_view memoryFile)
 {
-    std::ifstream in(memoryPath(startDirectory, memoryFile));
+    std::ifstream in(memoryFileName(startDirectory, memoryFile));
     std::string line;
     if (!in || !std::getline(in, line)) {
         return std::nullopt;
@@ -46,7 +41,7 @@ std::optional<std::string> lastName(const std::string& startDirectory,
 bool rememberName(const std::string& startDirectory, std::string_view memoryFile,
                   const std::string& fullName)
 {
-    std::ofstream out(memoryPath(startDirectory, memoryFile), std::ios::trunc);
+    std::ofstream out(memoryFileName(startDirectory, memoryFile), std::ios::trunc);
     out << '"' << fullName << "\"\n";
     out.close();
     return static_cast<bool>(out);
@@ -90,6 +85,16 @@ FileDialogRequest openRequest(std::string title, std::string_view kind, std::str
 }
 
 }  // namespace
+
+std::string memoryFileName(const std::string& startDirectory, std::string_view memoryFile)
+{
+    return (fs::path(startDirectory) / memoryFile).string();
+}
+
+std::string doesNotExistMessage(std::string_view fullName)
+{
+    return std::string(fullName).append("   does not exist  -  open files individually");
+}
 
 std::optional<std::string> lastDataName(const std::string& startDirectory)
 {

@@ -23,6 +23,13 @@ std::optional<std::string> proposedDataName(const Module1& module);
 // name the dialog starts in the start directory.
 FileDialogRequest dataFileRequest(const Module1& module);
 
+// The full name of a memory file ("last_data.dat", "last_config.dat") in the start directory.
+std::string memoryFileName(const std::string& startDirectory, std::string_view memoryFile);
+
+// The message of Open > Data, Open > Configuration and All Files for a file that is not there:
+// the full name, then "   does not exist  -  open files individually".
+std::string doesNotExistMessage(std::string_view fullName);
+
 // The name kept in "last_data.dat" in the start directory, unquoted; none without the file.
 std::optional<std::string> lastDataName(const std::string& startDirectory);
 

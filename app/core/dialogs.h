@@ -24,15 +24,20 @@ struct FileDialogRequest {
     bool operator==(const FileDialogRequest&) const = default;
 };
 
+// The button a question's Return key answers. A question whose Yes (or OK) loses work — ends the
+// program over unsaved records, drops a data point — takes NoOrCancel, so that a hurried Return
+// keeps the work.
+enum class DefaultButton { YesOrOk, NoOrCancel };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
     virtual void message(std::string_view text) = 0;
     // true for Yes; No and closing the box count as No.
-    virtual bool askYesNo(std::string_view question) = 0;
+    virtual bool askYesNo(std::string_view question, DefaultButton defaultButton) = 0;
     // true for OK; Cancel and closing the box count as Cancel.
-    virtual bool askOkCancel(std::string_view question) = 0;
+    virtual bool askOkCancel(std::string_view question, DefaultButton defaultButton) = 0;
     // The text typed, possibly empty; nullopt on Cancel, so that callers can tell "no answer"
     // from "an empty answer".
     virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,

@@ -7,6 +7,7 @@
 #include "core/number_format.h"
 #include "core/plot_sets.h"
 #include "core/startup.h"
+#include "core/zoom.h"
 
 #include "statistics.h"
 
@@ -31,7 +32,6 @@ double seconds(Clock::time_point since)
 enum class LoopEnd {
     Stopped,    // a stopping rule or MAXIT: the error matrix follows
     BrokenOff,  // Break answered No
-    Exit,       // Exit chosen during the iterations
 };
 
 // A failure that ends the program; nullopt as message when the user has just said No to a
@@ -39,6 +39,27 @@ enum class LoopEnd {
 struct FitFailure {
     std::optional<std::string_view> message;
 };
+
+// Exit was chosen during the fit and the exit checks passed: the program ends.
+struct ExitConfirmed {};
+
+// Pending window events, then the exit checks when Exit was chosen among them. The calculated
+// spectrum of the running fit counts as unsaved there, as it will once the fit ends.
+void letEventsRun(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks& hooks)
+{
+    runHook(hooks.processEvents);
+    if (!hooks.exitChosen || !hooks.exitChosen()) {
+        return;
+    }
+    if (module.calculationDone) {
+        module.calculationSaved = false;
+    }
+    const bool mayEnd = runExitChecks(module, dialogs, menu);
+    runHook(hooks.applyMenus);
+    if (mayEnd) {
+        throw ExitConfirmed{};
+    }
+}
 
 void lockMenus(MenuState& menu)
 {
@@ -65,15 +86,15 @@ void unlockMenus(MenuState& menu)
     menu.saveAsCalculatedSpectraAndData = MenuEntry{true, false};
 }
 
-// The plot follows the accepted parameters; a zoom backup would hold the model of before.
+// The plot follows the accepted parameters; the curves of a zoom backup are those of before.
 void redraw(Module1& module, const FitHooks& hooks)
 {
     computeResiduals(module);
-    module.zoom = ZoomBackup{};
+    clearZoomedFlag(module.zoom);
     runHook(hooks.redrawPlot);
 }
 
-void prepare(Module1& module, MenuState& menu, const FitHooks& hooks)
+void prepare(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks& hooks)
 {
     runHook(hooks.closeEditingWindows);
     lockMenus(menu);
@@ -84,7 +105,7 @@ void prepare(Module1& module, MenuState& menu, const FitHooks& hooks)
     module.fitResults.standardDeviationsAvailable = false;
     runHook(hooks.showStatus, runningFitStatus(1));
     module.engineMode = kEngineIterate;
-    runHook(hooks.processEvents);
+    letEventsRun(module, dialogs, menu, hooks);
 }
 
 // One engine call with the questions a singular matrix or a λ failure asks; throws FitFailure
@@ -93,16 +114,19 @@ EngineCallResult callAndAsk(Module1& module, Dialogs& dialogs, LibraryLoader& lo
                             int32_t mode, double lambda)
 {
     const EngineCallResult result = callEngine(module, loader, mode, lambda);
-    if (result.inversionStatus > 0 && !dialogs.askYesNo(kInversionQuestion)) {
+    if (result.inversionStatus > 0 &&
+        !dialogs.askYesNo(kInversionQuestion, DefaultButton::YesOrOk)) {
         throw FitFailure{};
     }
-    if (mode == kEngineIterate && result.lambdaStatus > 0 && !dialogs.askYesNo(kLambdaQuestion)) {
+    if (mode == kEngineIterate && result.lambdaStatus > 0 &&
+        !dialogs.askYesNo(kLambdaQuestion, DefaultButton::YesOrOk)) {
         throw FitFailure{};
     }
     return result;
 }
 
-LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const FitHooks& hooks)
+LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                const FitHooks& hooks)
 {
     const FitControls& controls = module.fitControls;
     const double points = static_cast<double>(module.spectrum.np);
@@ -125,19 +149,16 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, const 
             runHook(hooks.showResults, false, false);
             lastDisplay = Clock::now();
         }
-        runHook(hooks.processEvents);
-        if (hooks.exitRequested && hooks.exitRequested()) {
-            return LoopEnd::Exit;
-        }
+        letEventsRun(module, dialogs, menu, hooks);
         if (module.breakRequested) {
-            if (!dialogs.askYesNo(kContinueFitQuestion)) {
+            if (!dialogs.askYesNo(kContinueFitQuestion, DefaultButton::YesOrOk)) {
                 return LoopEnd::BrokenOff;
             }
             module.breakRequested = false;
         }
         ++iteration;
         runHook(hooks.showStatus, runningFitStatus(iteration));
-        runHook(hooks.processEvents);
+        letEventsRun(module, dialogs, menu, hooks);
     }
     std::string warning = "Warning - not converged after MAXIT = ";
     dialogs.message(warning.append(std::to_string(controls.maxit)).append(" iterations"));
@@ -152,7 +173,7 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
     menu.breakFit.enabled = false;
     runHook(hooks.applyMenus);
     runHook(hooks.showStatus, kErrorMatrixStatus);
-    runHook(hooks.processEvents);
+    letEventsRun(module, dialogs, menu, hooks);
     module.engineMode = kEngineErrorMatrix;
     callAndAsk(module, dialogs, loader, kEngineErrorMatrix, 0.0);
     FitResults& results = module.fitResults;
@@ -174,6 +195,10 @@ void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brok
     }
     unlockMenus(menu);
     runHook(hooks.applyMenus);
+    // Before the last redraw, so that the fit's curve is drawn and the Plot menu ticks it.
+    if (module.plot.plotType == 0) {
+        module.plot.plotType = 1;
+    }
     // The last iteration's parameters are the fit's result: the plot shows them, not those of
     // the iteration before.
     redraw(module, hooks);
@@ -181,9 +206,15 @@ void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brok
     module.breakRequested = false;
     module.calculationSaved = false;
     runHook(hooks.plotWindowFitting, false);
-    if (module.plot.plotType == 0) {
-        module.plot.plotType = 1;
-    }
+}
+
+// The program ends after the fit: the windows are left as a finished fit leaves them.
+FitOutcome quitAfterExit(Module1& module, const FitHooks& hooks)
+{
+    runHook(hooks.setBusy, false);
+    runHook(hooks.plotWindowFitting, false);
+    module.breakRequested = false;
+    return FitOutcome::Quit;
 }
 
 FitOutcome fail(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks& hooks,
@@ -230,16 +261,15 @@ FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader
         if (InitPar(module, dialogs) != kInitParReady) {
             return FitOutcome::Refused;
         }
-        prepare(module, menu, hooks);
-        const LoopEnd end = iterate(module, dialogs, loader, hooks);
+        prepare(module, dialogs, menu, hooks);
+        const LoopEnd end = iterate(module, dialogs, loader, menu, hooks);
         if (end == LoopEnd::Stopped) {
             errorMatrix(module, dialogs, loader, menu, hooks);
         }
         complete(module, menu, hooks, end != LoopEnd::Stopped);
-        if (end == LoopEnd::Exit) {
-            return FitOutcome::ExitRequested;
-        }
         return end == LoopEnd::Stopped ? FitOutcome::Finished : FitOutcome::BrokenOff;
+    } catch (const ExitConfirmed&) {
+        return quitAfterExit(module, hooks);
     } catch (const FitFailure& failure) {
         return fail(module, dialogs, menu, hooks, failure.message);
     } catch (const LibraryMissing&) {

@@ -60,8 +60,9 @@ struct FitHooks {
     // "Correlation Matrix" unless the fit was broken off, captioned "Final Results".
     std::function<void(bool final, bool brokenOff)> showResults;
     std::function<void()> processEvents;
-    // Exit was chosen while events ran: the fit ends after this iteration, as when broken off.
-    std::function<bool()> exitRequested;
+    // Whether Exit was chosen while events ran; each choice is reported once. The exit checks
+    // then run at once: when they pass the program ends, when the user cancels the fit goes on.
+    std::function<bool()> exitChosen;
     // The plot and the results follow the iterations, but not faster than this many seconds
     // apart: an iteration that ends sooner after the last display leaves the drawing to a later
     // one, and the end of the fit is always shown. Iterations of a small spectrum take a few
@@ -71,14 +72,13 @@ struct FitHooks {
 };
 
 enum class FitOutcome {
-    Finished,       // converged or MAXIT reached; standard deviations available
-    BrokenOff,      // Break answered No: no error matrix, no standard deviations
-    ExitRequested,  // Exit was chosen during the fit: it ended as when broken off, and the
-                    // window now runs the exit checks
-    Refused,        // InitPar showed why; nothing changed
-    Quit,           // a failure ended the program: message shown, exit checks passed
-    Abandoned,      // a failure, but the user cancelled the exit: idle with the last accepted
-                    // parameters and the menus of a finished fit
+    Finished,   // converged or MAXIT reached; standard deviations available
+    BrokenOff,  // Break answered No: no error matrix, no standard deviations
+    Refused,    // InitPar showed why; nothing changed
+    Quit,       // the program is to end: Exit was chosen during the fit, or a failure was shown,
+                // and the exit checks passed
+    Abandoned,  // a failure, but the user cancelled the exit: idle with the last accepted
+                // parameters and the menus of a finished fit
 };
 
 // The command. See the header comment; the failures — a missing engine, an engine that did

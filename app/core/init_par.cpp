@@ -43,7 +43,9 @@ std::optional<std::string> zeroFactor(const Configuration& configuration, std::s
     for (std::size_t i = 0; i < peakParameters; ++i) {
         const ParameterLink& link = configuration.links[i];
         if (link.kind == kLinkKindMultiplied && link.value == 0.0) {
-            return std::string("Correlated parameter value is zero").append(kEditHint);
+            // One blank before the dash here, two after a parameter's name.
+            return std::string(
+                "Correlated parameter value is zero - need to edit configuration data");
         }
     }
     return std::nullopt;

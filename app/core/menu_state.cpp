@@ -89,7 +89,7 @@ bool runExitChecks(Module1& module, Dialogs& dialogs, MenuState& menu)
             continue;
         }
         check.saveEntry->enabled = true;
-        if (!dialogs.askYesNo(check.question)) {
+        if (!dialogs.askYesNo(check.question, DefaultButton::NoOrCancel)) {
             module.exitCancelled = true;
             return false;
         }

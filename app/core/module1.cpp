@@ -45,6 +45,13 @@ void ResizeConfiguration(Module1& module)
     module.markerHeight.assign(static_cast<std::size_t>(c.nds), 0.0);
 }
 
+void discardFit(FitResults& results)
+{
+    std::vector<double> components = std::move(results.components);
+    results = FitResults{};
+    results.components = std::move(components);
+}
+
 void MakeParameterNames(Configuration& configuration)
 {
     std::vector<std::string> names;

@@ -161,10 +161,15 @@ struct PlotSettings {
 };
 
 // The spectrum as it was before the first zoom, so that every zoom cuts from the full data and
-// Reset brings them back. Cleared when data are read and when a spectrum is calculated.
+// Reset brings them back. Cleared when data are read. A calculation or fit clears only the
+// zoomed flag: Reset still brings the backup back, and the next zoom takes a new one.
 struct ZoomBackup {
-    bool zoomed = false;
-    int32_t npFull = 0;
+    bool zoomed = false;  // the next zoom cuts from this backup
+    int32_t npFull = 0;   // 0: there is no backup
+    // The backed-up calculated spectrum and components are those of the current model. A
+    // calculation or fit on zoomed data makes them stale: Reset then needs the model calculated
+    // again on the full data.
+    bool modelCurrent = false;
     std::vector<double> energy;
     std::vector<double> counts;
     std::vector<double> sigma;
@@ -226,6 +231,12 @@ struct Module1 {
 // outside the arrays. The marker arrays are cleared to nds zeros, as the markers must be
 // drawn again. Throws std::invalid_argument for nds < 0 or nbg outside 0 … 3.
 void ResizeConfiguration(Module1& module);
+
+// The fitted values with their standard deviations and correlations, the areas, widths and the
+// condition number describe the model and the spectrum they were fitted to: a new configuration
+// or spectrum discards them, so that no window or report shows them for another one. The
+// components stay; they go with the calculated spectrum.
+void discardFit(FitResults& results);
 
 // Pos1, Height1, LFWHM1, Alpha1, GFWHM1, Pos2, …, then a0, a1, a2 for the nbg coefficients.
 void MakeParameterNames(Configuration& configuration);

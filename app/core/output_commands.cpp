@@ -1,6 +1,7 @@
 #include "core/output_commands.h"
 
 #include "core/data_commands.h"
+#include "core/results_table.h"
 
 // The routines' signatures, from their one declaration beside the libraries; only the types are
 // used here, the entries themselves come through the loader.
@@ -362,13 +363,12 @@ bool WriteResults(const Module1& module, Dialogs& dialogs, LibraryLoader& loader
     if (lurven == nullptr) {
         return false;
     }
-    const Configuration& c = module.configuration;
-    const FitResults& f = module.fitResults;
-    if (f.parameters.size() != count(c.npar) || f.areas.size() != count(c.nds) ||
-        f.widths.size() != count(c.nds)) {
-        dialogs.message(kResultsError);
+    if (!hasFitResults(module)) {
+        dialogs.message(kNoFitResultsMessage);
         return false;
     }
+    const Configuration& c = module.configuration;
+    const FitResults& f = module.fitResults;
     const Spectrum& s = module.spectrum;
     const double r = s.np > 0 ? std::sqrt(f.chiSquare / s.np) : 0.0;
     const std::vector<int32_t> varied = fitLinkStates(module);
@@ -387,6 +387,10 @@ bool WriteCorrelations(const Module1& module, Dialogs& dialogs, LibraryLoader& l
     const auto quendal =
         routineOrMessage<QuendalFunction>(loader, dialogs, "quendal", notFoundMessage("quendal"));
     if (quendal == nullptr) {
+        return false;
+    }
+    if (!hasFitResults(module)) {
+        dialogs.message(kNoFitResultsMessage);
         return false;
     }
     const FitResults& f = module.fitResults;
@@ -455,6 +459,34 @@ bool saveCalculatedSpectraAs(Module1& module, Dialogs& dialogs, LibraryLoader& l
     }
     (withData ? menu.saveAsCalculatedSpectraAndData : menu.saveAsCalculatedSpectra).checked = true;
     return true;
+}
+
+void mnuPrintItem_Click(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                        WriteItem item)
+{
+    const bool fitReport = item == WriteItem::Results || item == WriteItem::Correlations;
+    if (fitReport && !hasFitResults(module)) {
+        dialogs.message(kNoFitResultsMessage);
+        return;
+    }
+    const auto chosen = dialogs.saveFileName(writeRequest(module, item));
+    if (!chosen) {
+        return;
+    }
+    switch (item) {
+    case WriteItem::Graph:
+        WriteGraph(module, dialogs, loader, *chosen);
+        break;
+    case WriteItem::ConfigurationParameters:
+        WriteConfigurationParameters(module, dialogs, loader, *chosen);
+        break;
+    case WriteItem::Results:
+        WriteResults(module, dialogs, loader, *chosen);
+        break;
+    case WriteItem::Correlations:
+        WriteCorrelations(module, dialogs, loader, *chosen);
+        break;
+    }
 }
 
 }  // namespace varnix::app

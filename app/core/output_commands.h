@@ -43,6 +43,11 @@ inline constexpr int32_t kCalculatedSpectraAndData = 1;  // ".cex"
 inline constexpr std::string_view kSaveCalcError =
     "Error in writing calculated spectra - or dll not found";
 
+// Write > Results and Write > Correlations are offered after a calculation too; until a fit has
+// left its results they say so instead of asking for a file.
+inline constexpr std::string_view kNoFitResultsMessage =
+    "No fit results to write yet - run Start Fit first";
+
 // The save dialog for a Write item: the name follows the data file (c1s.dat proposes c1s.ps,
 // c1s_config.txt, c1s_results.txt, c1s_corr.txt) in the data file's folder.
 FileDialogRequest writeRequest(const Module1& module, WriteItem item);
@@ -87,15 +92,21 @@ bool WriteGraph(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
 bool WriteConfigurationParameters(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                                   const std::string& fileName);
 
+// The Write menu (mnuPrintItem_Click): kNoFitResultsMessage for the two reports of a fit when
+// there is none, else the save dialog and, unless it is cancelled, the item's command.
+void mnuPrintItem_Click(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
+                        WriteItem item);
+
 // Write > Results: the fitted parameters with their link states, the peak areas and widths, the
-// photon energy and R = √(χ² / NP) of the last fit, through LURVEN. Results that do not match
-// the configuration's counts (no fit yet) are reported as a failed write rather than passed on.
+// photon energy and R = √(χ² / NP) of the last fit, through LURVEN. Without fit results of this
+// configuration (hasFitResults) kNoFitResultsMessage is shown and nothing written.
 bool WriteResults(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                   const std::string& fileName);
 
 // Write > Correlations: the correlation matrix recomputed from the error matrix of the last fit,
-// through QUENDAL; an undefined correlation goes as NaN, which the report shows as "-". An error
-// matrix that is not NFREE × NFREE is reported as a failed write.
+// through QUENDAL; an undefined correlation goes as NaN, which the report shows as "-". Without
+// fit results kNoFitResultsMessage is shown; an error matrix that is not NFREE × NFREE is
+// reported as a failed write.
 bool WriteCorrelations(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                        const std::string& fileName);
 

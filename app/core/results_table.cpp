@@ -161,14 +161,31 @@ bool UpdateStandardDeviations(FitResults& results)
     return true;
 }
 
+bool hasFitResults(const Module1& module)
+{
+    const Configuration& c = module.configuration;
+    const FitResults& r = module.fitResults;
+    return !r.parameters.empty() && r.parameters.size() == count(c.npar) &&
+           r.areas.size() == count(c.nds) && r.widths.size() == count(c.nds);
+}
+
 ResultsTable resultsTable(const Module1& module)
 {
     ResultsTable table;
+    const Configuration& c = module.configuration;
+    if (!hasFitResults(module)) {
+        for (std::size_t peak = 0; peak < count(c.nds); ++peak) {
+            table.peakRows.emplace_back().at(0) =
+                formatNumber(static_cast<double>(peak + 1), "###");
+        }
+        table.coefficients.resize(count(c.nbg));
+        return table;
+    }
     ParameterCells cells(module);
-    for (std::size_t peak = 0; peak < count(module.configuration.nds); ++peak) {
+    for (std::size_t peak = 0; peak < count(c.nds); ++peak) {
         table.peakRows.push_back(peakRow(module, cells, peak, table.messages));
     }
-    for (int32_t j = 0; j < module.configuration.nbg; ++j) {
+    for (int32_t j = 0; j < c.nbg; ++j) {
         table.coefficients.push_back(cells.next(kCoefficientFormat, true, false));
     }
     if (module.engineMode == kEngineErrorMatrix) {
@@ -182,8 +199,7 @@ bool UpdateConfiguration(Module1& module, MenuState& menu)
     Configuration& c = module.configuration;
     const std::vector<double>& fitted = module.fitResults.parameters;
     const std::size_t peaks = count(kParametersPerPeak * c.nds);
-    const std::size_t coefficients = std::min(count(c.nbg), c.a.size());
-    if (fitted.empty() || fitted.size() != peaks + coefficients || c.p.size() != peaks) {
+    if (!hasFitResults(module) || c.p.size() != peaks) {
         return false;
     }
     const auto peakEnd = fitted.begin() + static_cast<std::ptrdiff_t>(peaks);

@@ -51,6 +51,11 @@ struct ResultsTable {
     bool operator==(const ResultsTable&) const = default;
 };
 
+// Whether fitResults hold the values of a fit of the current configuration: one per parameter,
+// an area and a width per peak. A calculation alone leaves none, and discardFit clears them
+// when another configuration or spectrum comes; a configuration of another size never matches.
+bool hasFitResults(const Module1& module);
+
 // When the fit has left its error matrix (standardDeviationsAvailable), the standard deviations
 // √E(i,i) into results.standardDeviations. false at a negative diagonal element: nothing is
 // stored, and the caller shows engine::kNegativeDiagonalMessage and ends the program through
@@ -60,14 +65,14 @@ bool UpdateStandardDeviations(FitResults& results);
 // The cells of both grids from the fitted values. Each varied peak parameter and every
 // background coefficient takes the next standard deviation on a second line once they are
 // available; the position is HMU − Pos for binding-energy data. A non-positive width of a
-// finished fit adds its message, once per peak.
+// finished fit adds its message, once per peak. Without fit results of this configuration
+// (hasFitResults) only the peak numbers are shown.
 ResultsTable resultsTable(const Module1& module);
 
 // Update Configuration: the fitted values become the configuration's peak parameters and
 // background coefficients, all of them whatever their link, positions as kinetic energies; the
 // configuration is then unsaved and Save > Configuration and Save As > Configuration are
-// enabled. false, changing nothing, when the fitted values do not match the configuration's
-// size (no fit yet, or peaks added or removed since).
+// enabled. false, changing nothing, without fit results of this configuration.
 bool UpdateConfiguration(Module1& module, MenuState& menu);
 
 // The correlation routine: results.correlations from the error matrix and its standard

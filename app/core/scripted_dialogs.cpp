@@ -79,17 +79,20 @@ ScriptedDialogs::Answer ScriptedDialogs::take(DialogRecord record)
 
 void ScriptedDialogs::message(std::string_view text)
 {
-    m_records.push_back(DialogRecord{DialogKind::Message, std::string(text), {}, {}, {}});
+    m_records.push_back(DialogRecord{DialogKind::Message, std::string(text), {}, {}, {}, {}});
 }
 
-bool ScriptedDialogs::askYesNo(std::string_view question)
+bool ScriptedDialogs::askYesNo(std::string_view question, DefaultButton defaultButton)
 {
-    return take(DialogRecord{DialogKind::YesNo, std::string(question), {}, {}, {}}).accepted;
+    return take(DialogRecord{DialogKind::YesNo, std::string(question), {}, {}, {}, defaultButton})
+        .accepted;
 }
 
-bool ScriptedDialogs::askOkCancel(std::string_view question)
+bool ScriptedDialogs::askOkCancel(std::string_view question, DefaultButton defaultButton)
 {
-    return take(DialogRecord{DialogKind::OkCancel, std::string(question), {}, {}, {}}).accepted;
+    return take(
+               DialogRecord{DialogKind::OkCancel, std::string(question), {}, {}, {}, defaultButton})
+        .accepted;
 }
 
 std::optional<std::string> ScriptedDialogs::inputBox(std::string_view prompt,
@@ -97,21 +100,21 @@ std::optional<std::string> ScriptedDialogs::inputBox(std::string_view prompt,
                                                      std::string_view defaultText)
 {
     return take(DialogRecord{DialogKind::Input, std::string(prompt), std::string(title), {},
-                             std::string(defaultText)})
+                             std::string(defaultText), {}})
         .text;
 }
 
 std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogRequest& request)
 {
     return take(DialogRecord{DialogKind::OpenFile, request.title, request.title, request.filter,
-                             request.defaultName})
+                             request.defaultName, {}})
         .text;
 }
 
 std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogRequest& request)
 {
     return take(DialogRecord{DialogKind::SaveFile, request.title, request.title, request.filter,
-                             request.defaultName})
+                             request.defaultName, {}})
         .text;
 }
 

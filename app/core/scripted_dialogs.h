@@ -21,13 +21,14 @@ std::string_view dialogKindName(DialogKind kind);
 
 // One thing the user was shown. text is the message, question or prompt; an input box adds
 // its title and default text; a file dialog's text and title are both its title, with its
-// filter and, as defaultText, the name it proposed.
+// filter and, as defaultText, the name it proposed. A question records its default button.
 struct DialogRecord {
     DialogKind kind = DialogKind::Message;
     std::string text;
     std::string title;
     std::string filter;
     std::string defaultText;
+    std::optional<DefaultButton> defaultButton;
 
     bool operator==(const DialogRecord&) const = default;
 };
@@ -47,8 +48,8 @@ public:
     ScriptedDialogs& answerSaveFile(std::optional<std::string> name);
 
     void message(std::string_view text) override;
-    bool askYesNo(std::string_view question) override;
-    bool askOkCancel(std::string_view question) override;
+    bool askYesNo(std::string_view question, DefaultButton defaultButton) override;
+    bool askOkCancel(std::string_view question, DefaultButton defaultButton) override;
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                         std::string_view defaultText) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;

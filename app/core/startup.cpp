@@ -141,7 +141,8 @@ StartUpOutcome startUp(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
     StartUpOutcome outcome;
     if (!lock.acquire()
         && !dialogs.askYesNo(
-            "Warning - program alrady open - 2nd instance may cause conflict - Continue?")) {
+            "Warning - program alrady open - 2nd instance may cause conflict - Continue?",
+               DefaultButton::YesOrOk)) {
         return outcome;
     }
     module.startDirectory = startDirectory;

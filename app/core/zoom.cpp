@@ -42,8 +42,8 @@ std::vector<double> keepRows(const std::vector<double>& full, std::size_t rows,
 bool holdsFullData(const Module1& m)
 {
     const ZoomBackup& b = m.zoom;
-    return !b.zoomed || (m.spectrum.np == b.npFull && m.spectrum.energy == b.energy &&
-                         m.spectrum.counts == b.counts);
+    return b.npFull == 0 || (m.spectrum.np == b.npFull && m.spectrum.energy == b.energy &&
+                             m.spectrum.counts == b.counts);
 }
 
 // Keeps dataSavedBefore true only while the file holds the full data: saving the full data
@@ -63,6 +63,10 @@ void takeBackup(Module1& m)
     ZoomBackup& b = m.zoom;
     const Spectrum& s = m.spectrum;
     b.zoomed = true;
+    b.modelCurrent = m.calculationDone;
+    // A backup taken anew after a calculation on zoomed data holds what is shown, which the file
+    // holds only when it was saved so.
+    b.dataSavedBefore = m.dataSaved;
     b.npFull = s.np;
     b.energy = s.energy;
     b.counts = s.counts;
@@ -114,10 +118,10 @@ ZoomOutcome ReSizePlot(Module1& module, MenuState& menu, double pressKinetic, do
     return ZoomOutcome::Cut;
 }
 
-bool resetZoom(Module1& module)
+ResetOutcome resetZoom(Module1& module)
 {
-    if (!module.zoom.zoomed) {
-        return false;
+    if (module.zoom.npFull == 0) {
+        return ResetOutcome::Nothing;
     }
     noteSavedState(module);
     const ZoomBackup& b = module.zoom;
@@ -126,13 +130,27 @@ bool resetZoom(Module1& module)
     s.energy = b.energy;
     s.counts = b.counts;
     s.sigma = b.sigma;
-    s.calculated = b.calculated;
-    if (module.calculationDone) {
-        module.fitResults.components = b.components;
-        module.residuals = b.residuals;
-    }
     module.dataSaved = b.dataSavedBefore;
-    return true;
+    const bool stale = module.calculationDone && !b.modelCurrent;
+    if (!stale) {
+        s.calculated = b.calculated;
+        if (module.calculationDone) {
+            module.fitResults.components = b.components;
+            module.residuals = b.residuals;
+        }
+        return ResetOutcome::Restored;
+    }
+    const std::size_t points = count(b.npFull);
+    s.calculated.assign(points, 0.0);
+    module.fitResults.components.assign(points * count(module.configuration.ncomp), 0.0);
+    module.residuals.assign(points, 0.0);
+    return ResetOutcome::ModelStale;
+}
+
+void clearZoomedFlag(ZoomBackup& zoom)
+{
+    zoom.zoomed = false;
+    zoom.modelCurrent = false;
 }
 
 }  // namespace varnix::app

@@ -26,10 +26,21 @@ enum class ZoomOutcome {
 ZoomOutcome ReSizePlot(Module1& module, MenuState& menu, double pressKinetic,
                        double releaseKinetic);
 
-// optReset_Click's data part: without a backup nothing happens (false). Otherwise the backed-up
-// spectrum returns, with its calculation when one is done; the zoomed flag stays, so that the
-// next zoom cuts from the same backup. The data count as saved only when the file held them
-// as they now are again.
-bool resetZoom(Module1& module);
+enum class ResetOutcome {
+    Nothing,    // no backup
+    Restored,   // the backed-up spectrum is back, with its calculation when one is done
+    ModelStale  // the spectrum is back, but the model was calculated since on zoomed data only:
+                // recalculateModel must calculate it on these data before anything is drawn
+};
+
+// optReset_Click's data part. The zoomed flag stays as it is, so that the next zoom cuts from
+// the same backup unless a calculation has cleared it. The data count as saved only when the
+// file held them as they now are again. With a stale model the calculated spectrum,
+// components and residuals are zeros of the right size until the model is calculated again.
+ResetOutcome resetZoom(Module1& module);
+
+// A calculation or fit has replaced the model: the backup stays for Reset, but its curves no
+// longer describe the model, and the next zoom takes a new backup.
+void clearZoomedFlag(ZoomBackup& zoom);
 
 }  // namespace varnix::app

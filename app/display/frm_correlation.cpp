@@ -87,6 +87,8 @@ frmCorrelation* frmCorrelation::showIn(QMdiArea& area, Module1& module, Dialogs&
     }
     auto* form = new frmCorrelation(module, dialogs);
     QMdiSubWindow* frame = area.addSubWindow(form);
+    // Closed means gone, or every reopen and every fit would leave one more hidden window.
+    frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setGeometry(geometryFor(module.innerWidth, module.innerHeight));
     frame->show();
     return form;

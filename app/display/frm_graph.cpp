@@ -309,7 +309,11 @@ void frmGraph::optZoom_Click()
 
 void frmGraph::optReset_Click()
 {
-    if (resetZoom(m_module)) {
+    const ResetOutcome outcome = resetZoom(m_module);
+    if (outcome == ResetOutcome::ModelStale) {
+        emit modelNeeded();
+    }
+    if (outcome != ResetOutcome::Nothing) {
         emit dataChanged();
     }
     m_optZoom->setChecked(true);

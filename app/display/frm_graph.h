@@ -64,6 +64,9 @@ signals:
     // A zoom or Reset changed the data: redraw with the current plot type and apply the menu
     // state (a zoom enables Save As > Data).
     void dataChanged();
+    // Reset brought back data the model was not calculated on: it is to be calculated again
+    // before dataChanged draws it.
+    void modelNeeded();
     // A text for the main window's status line.
     void statusMessage(const QString& text);
 

@@ -64,7 +64,8 @@ TEST(ConfigCommands, NewStartsWithOnePeakOfZerosUnsavedWithoutAFile)
     m.dataLoaded = true;
     menu.saveConfiguration = MenuEntry{true, true};
     menu.saveAsConfiguration.checked = true;
-    EXPECT_EQ(NewConfiguration(m, menu), std::string(kInputDataReadStatus));
+    EXPECT_EQ(NewConfiguration(m, menu),
+              std::string("  Input data read - waiting for user action"));
     const Configuration& c = m.configuration;
     EXPECT_EQ(std::tuple(c.nds, c.nbg, c.npar, c.ncomp), std::tuple(1, 2, 7, 2));
     EXPECT_EQ(c.p, std::vector<double>(5, 0.0));

@@ -71,6 +71,12 @@ TEST_P(ReadDataFiles, QuestionsInOrderThenTheSpectrumOrNothingChanged)
     }
     EXPECT_EQ(dialogs.texts(), expected);
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
+    // OK to the last-energy question drops a point: Cancel is the default.
+    for (const DialogRecord& r : dialogs.records()) {
+        if (r.kind == DialogKind::OkCancel) {
+            EXPECT_EQ(r.defaultButton, DefaultButton::NoOrCancel);
+        }
+    }
     if (c.np == 0) {
         EXPECT_EQ(m, before);
         return;
@@ -99,8 +105,10 @@ INSTANTIATE_TEST_SUITE_P(Files, ReadDataFiles, testing::Values(
     ReadCase{"PhotonEnergyTyped", kNoHmuFile, " 1.2536e3 ", {}, {}, {kAsk},
              2, 1253.6 - 305, 1253.6 - 275, 2047.5, 1253.6, true, false},
     ReadCase{"DatCrlf", "dat/crlf.dat", {}, {}, {}, {}, 3, 100.5, 101.5, 10},
-    ReadCase{"LastEnergyZeroOk", "dat/last_energy_zero.dat", {}, {}, true, {kLastZero},
+    ReadCase{"TrailingZeroPointDropped", "dat/trailing_zero_point.dat", {}, {}, true, {kLastZero},
              2, 1486.6 - 2, 1486.6 - 1, 20, 1486.6, true},
+    ReadCase{"SurveyEndingAtZeroKept", "dat/survey_ending_at_zero.dat", {}, {}, {}, {},
+             3, 1486.6 - 2, 1486.6, 20, 1486.6, true},
     ReadCase{"BrokenAfter3Continued", "dat/broken_after_3_points.dat", {}, true, {}, {kAfter3},
              3, 1, 3, 10},
     ReadCase{"CsvKinetic", "real/lmfitxps_clean_Au_4f.csv", {}, {}, {}, {},
@@ -117,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ReadDataFiles, testing::Values(
     ReadCase{"BrokenFirstPoint", "dat/broken_first_point.dat", {}, {}, {},
              {"Error in reading data - abort data read"}},
     ReadCase{"BrokenAfter3Declined", "dat/broken_after_3_points.dat", {}, false, {}, {kAfter3}},
-    ReadCase{"LastEnergyZeroCancel", "dat/last_energy_zero.dat", {}, {}, false, {kLastZero}},
+    ReadCase{"TrailingZeroPointCancel", "dat/trailing_zero_point.dat", {}, {}, false, {kLastZero}},
     ReadCase{"PhotonEnergyEmpty", kNoHmuFile, "", {}, {}, {kAsk, kNoHmu}},
     ReadCase{"PhotonEnergyCancelled", kNoHmuFile, "<cancel>", {}, {}, {kAsk, kNoHmu}},
     ReadCase{"PhotonEnergyComma", kNoHmuFile, "1486,6", {}, {}, {kAsk, kUnknown}},

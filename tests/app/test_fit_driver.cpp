@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varnix::app {
@@ -86,8 +88,9 @@ TEST_F(StartFit, RecoversTheTrueParametersWithStandardDeviations)
     }
     EXPECT_GT(r.conditionNumber, 1.0);
     EXPECT_EQ(m.engineMode, 2);
-    EXPECT_EQ(statuses.front(), runningFitStatus(1));
-    EXPECT_EQ(statuses.back(), kFinishedStatus);
+    EXPECT_EQ(statuses.front(), "  Running fit:   Iteration 1   -   please wait    (or press "
+                                "Break or Exit to stop after this iteration)");
+    EXPECT_EQ(statuses.back(), "  Finished fit   -    waiting for user action");
     EXPECT_EQ(results.back(), "final");
     EXPECT_EQ(m.configuration.p, start);  // only Update Configuration takes the fitted values
     EXPECT_TRUE(m.calculationDone);
@@ -125,7 +128,7 @@ TEST_F(StartFit, BreakAnsweredYesGoesOnAndNoStopsWithoutStandardDeviations)
     breakAfterEvents = 2;  // after the first iteration's displays
     dialogs.answerYesNo(true);
     ASSERT_EQ(fit(), FitOutcome::Finished);
-    EXPECT_EQ(dialogs.texts(), Texts{std::string(kContinueFitQuestion)});
+    EXPECT_EQ(dialogs.texts(), Texts{"Continue fit ?"});
     EXPECT_TRUE(m.fitResults.standardDeviationsAvailable);
     EXPECT_FALSE(m.breakRequested);
 
@@ -140,20 +143,64 @@ TEST_F(StartFit, BreakAnsweredYesGoesOnAndNoStopsWithoutStandardDeviations)
     EXPECT_EQ(panels.size(), 2U);
     EXPECT_EQ(m.engineMode, 1);  // no error-matrix call
     EXPECT_FALSE(m.fitResults.standardDeviationsAvailable);
-    EXPECT_EQ(statuses.back(), kAfterBreakStatus);
+    EXPECT_EQ(statuses.back(), "  Waiting for user action after Break");
     EXPECT_EQ(results.back(), "final, broken off");
     EXPECT_FALSE(m.breakRequested);
     EXPECT_TRUE(menu.startFit.enabled);
 }
 
-TEST_F(StartFit, ExitDuringTheIterationsEndsTheFitAsWhenBrokenOff)
+// Exit chosen while the events of the fit run: the exit checks follow at once. Yes ends the
+// program there, No lets the fit go on to its normal end.
+struct ExitCase {
+    const char* name;
+    bool atErrorMatrix;     // at the events before the error matrix, else after iteration 1
+    std::optional<bool> yes;  // the answer to the question; none when nothing is unsaved
+    FitOutcome outcome;
+};
+
+class ExitDuringFit : public StartFit, public testing::WithParamInterface<ExitCase> {};
+
+TEST_P(ExitDuringFit, RunsTheExitChecksThereAndGoesOnWhenCancelled)
 {
-    hooks.exitRequested = [this] { return panels.size() == 3; };
-    ASSERT_EQ(fit(), FitOutcome::ExitRequested);
-    EXPECT_EQ(panels.size(), 3U);
-    EXPECT_FALSE(m.fitResults.standardDeviationsAvailable);
-    EXPECT_TRUE(dialogs.records().empty());  // the window runs the exit checks
-    EXPECT_TRUE(menu.file.enabled);
+    const ExitCase& c = GetParam();
+    const std::string errorMatrixStatus =
+        "  Finished fit   -   calculating error matrix and standard deviations  -  please wait";
+    bool chosen = false;
+    hooks.exitChosen = [&] {
+        const bool now =
+            c.atErrorMatrix ? statuses.back() == errorMatrixStatus : panels.size() == 2;
+        return now && !std::exchange(chosen, true);
+    };
+    if (c.yes) {
+        dialogs.answerYesNo(*c.yes);
+    }
+    ASSERT_EQ(fit(), c.outcome);
+    ASSERT_TRUE(chosen);
+    const Texts asked = c.yes ? Texts{"Calculated Spectra Not Saved - Continue Exit Anyway?"}
+                              : Texts{};
+    EXPECT_EQ(dialogs.texts(), asked);
+    EXPECT_EQ(dialogs.unusedAnswers(), 0U);
+    const bool finished = c.outcome == FitOutcome::Finished;
+    EXPECT_EQ(m.fitResults.standardDeviationsAvailable, finished);
+    EXPECT_EQ(panels.size() > 3, finished || c.atErrorMatrix);  // the fit went on
+    EXPECT_EQ(statuses.back() == "  Finished fit   -    waiting for user action", finished);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, ExitDuringFit, testing::Values(
+    ExitCase{"AfterAnIterationCancelled", false, false, FitOutcome::Finished},
+    ExitCase{"AfterAnIterationConfirmed", false, true, FitOutcome::Quit},
+    ExitCase{"AtTheErrorMatrixCancelled", true, false, FitOutcome::Finished},
+    ExitCase{"AtTheErrorMatrixConfirmed", true, true, FitOutcome::Quit}),
+    [](const testing::TestParamInfo<ExitCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+TEST_F(StartFit, ExitAtTheStartWithNothingUnsavedEndsWithoutAQuestion)
+{
+    hooks.exitChosen = [this] { return eventRuns == 1; };
+    EXPECT_EQ(fit(), FitOutcome::Quit);
+    EXPECT_TRUE(dialogs.records().empty());
+    EXPECT_EQ(panels.size(), 1U);  // the blank panels of the start, no iteration
 }
 
 TEST_F(StartFit, MaxitZeroWarnsAndStillComputesTheErrorMatrix)
@@ -193,8 +240,8 @@ TEST_F(SingularFit, AnsweredYesGoesOnWithUnchangedParameters)
     dialogs.answerYesNo(true).answerYesNo(true).answerYesNo(true);
     const FitOutcome outcome = fit();
     ASSERT_GE(dialogs.texts().size(), 2U);
-    EXPECT_EQ(dialogs.texts()[0], kInversionQuestion);
-    EXPECT_EQ(dialogs.texts()[1], kInversionQuestion);
+    EXPECT_EQ(dialogs.texts()[0], "Error in matrix inversion - Continue?");
+    EXPECT_EQ(dialogs.texts()[1], "Error in matrix inversion - Continue?");
     EXPECT_EQ(panels.back().deltaR, "delta R : 0.000000   ");
     EXPECT_TRUE(outcome == FitOutcome::Finished || outcome == FitOutcome::Quit);
 }
@@ -204,11 +251,11 @@ TEST_F(SingularFit, AnsweredNoEndsTheProgramThroughTheExitChecks)
     m.configSaved = false;
     dialogs.answerYesNo(false).answerYesNo(false);
     ASSERT_EQ(fit(), FitOutcome::Abandoned);
-    EXPECT_EQ(dialogs.texts(), (Texts{std::string(kInversionQuestion),
+    EXPECT_EQ(dialogs.texts(), (Texts{"Error in matrix inversion - Continue?",
                                       "Config Data Not Saved - Continue Exit Anyway?"}));
     EXPECT_TRUE(menu.file.enabled && menu.saveConfiguration.enabled);
     EXPECT_FALSE(menu.breakFit.enabled);
-    EXPECT_EQ(statuses.back(), kWaitingForInputStatus);
+    EXPECT_EQ(statuses.back(), "  Waiting for user input");
 }
 
 // λ so large that the step vanishes: the one trial allowed cannot lower χ².
@@ -218,7 +265,7 @@ TEST_F(StartFit, LambdaFailureAnsweredYesIsEvaluatedAndNoEndsTheProgram)
     m.fitControls.maxLambdaIterations = 1;
     dialogs.answerYesNo(true).answerYesNo(true);
     ASSERT_EQ(fit(), FitOutcome::Finished);
-    EXPECT_EQ(dialogs.texts(), Texts(2, std::string(kLambdaQuestion)));
+    EXPECT_EQ(dialogs.texts(), Texts(2, std::string("Convergence failure in Lambda - Continue?")));
 
     m = syntheticModule(m_synthetic);
     m.fitControls.lambda = 1e31;

@@ -248,18 +248,30 @@ TEST_F(MainWindow, OpenAllFilesOpensTheRememberedSpectrumWithoutADialog)
     EXPECT_EQ(w.statusText(), QStringLiteral("  Input data read - waiting for user action"));
 }
 
-TEST_F(MainWindow, OpenAllFilesWithTheRememberedSpectrumGoneStopsWithItsName)
+TEST_F(MainWindow, OpenAllFilesStopsNamingWhatIsMissing)
 {
     frmMain& w = started();
     const Module1 before = m_module;
+    // No memory of a spectrum at all: the memory file is what is missing.
+    action("mnuOpenItem_0")->trigger();
     const std::string gone = m_folder.file("deleted.dat");
     std::ofstream(m_folder.file("last_data.dat")) << "\"" << gone << "\"\n";
     action("mnuOpenItem_0")->trigger();
     EXPECT_EQ(m_dialogs.texts(),
-              std::vector<std::string>{gone + "   does not exist  -  open files individually"});
+              (std::vector<std::string>{
+                  m_folder.file("last_data.dat") + "   does not exist  -  open files individually",
+                  gone + "   does not exist  -  open files individually"}));
     EXPECT_EQ(m_module, before);
     EXPECT_FALSE(action("mnuSaveAsItem_0")->isEnabled());
     EXPECT_EQ(w.pnlStatus(3)->text(), QStringLiteral("Data File :"));
+
+    // The spectrum opens; without a configuration remembered, its memory file is named.
+    std::ofstream(m_folder.file("last_data.dat")) << "\"" << example("synthetic_c1s.dat") << "\"\n";
+    action("mnuOpenItem_0")->trigger();
+    EXPECT_TRUE(m_module.dataLoaded);
+    EXPECT_EQ(m_dialogs.texts().back(),
+              m_folder.file("last_config.dat") + "   does not exist  -  open files individually");
+    EXPECT_FALSE(fs::exists(m_folder.file("last_config.dat")));
 }
 
 TEST_F(MainWindow, CancelledOrMissingOpenChangesNothing)

@@ -179,7 +179,8 @@ TEST_F(ResultWindows, PeakWidthFailureIsToldBeforeTheValueIsShown)
     m_module.fitResults.widths = {-0.25};
     frmResults& w = results();
     ASSERT_TRUE(w.UpdateResults());
-    EXPECT_EQ(m_dialogs.texts(), Texts{std::string(kPeakWidthMessage)});
+    EXPECT_EQ(m_dialogs.texts(), Texts{"Failure in interpolation to find peak width - probably "
+                                       "due to unphysical line form"});
     EXPECT_EQ(cellText(*w.grdDS(), 0, 7), "-0.2500");
 }
 
@@ -212,7 +213,7 @@ TEST_F(ResultWindows, NegativeDiagonalIsReportedAndTheCallerEndsTheProgram)
     const MenuState before = m_menu;
     EXPECT_FALSE(endProgram(m_module, m_dialogs, engine::kNegativeDiagonalMessage, before, m_menu));
     EXPECT_EQ(m_dialogs.texts(),
-              (Texts{std::string(engine::kNegativeDiagonalMessage), kConfigQuestion}));
+              (Texts{"Negative diagonal element in error matrix  -  ABORT", kConfigQuestion}));
     EXPECT_TRUE(m_module.exitCancelled);
     EXPECT_TRUE(m_module.windowOpen.results);
 }
@@ -305,7 +306,8 @@ TEST_F(ResultWindows, CorrelationWindowWithoutErrorMatrixSaysSoAndStaysEmpty)
     fillFinishedFit(m_module);
     m_module.fitResults.standardDeviationsAvailable = false;  // broken off
     frmCorrelation* c = frmCorrelation::showIn(m_area, m_module, m_dialogs);
-    EXPECT_EQ(m_dialogs.texts(), Texts{std::string(kNoErrorMatrixMessage)});
+    EXPECT_EQ(m_dialogs.texts(), Texts{"No correlation matrix available - it needs the error "
+                                       "matrix of a finished fit"});
     EXPECT_EQ(c->mgrCorrelation()->rowCount(), 0);
     EXPECT_EQ(c->mgrCorrelation()->columnCount(), 0);
 }

@@ -34,7 +34,7 @@ TEST(Enable, DataAndConfigurationOpenTheCommands)
     m.configLoaded = true;
     m.spectrum.nh = 2;
     MenuState menu;
-    EXPECT_EQ(Enable(m, menu), std::string(kInputDataReadStatus));
+    EXPECT_EQ(Enable(m, menu), std::string("  Input data read - waiting for user action"));
     EXPECT_TRUE(menu.calculateSpectrum.enabled);
     EXPECT_TRUE(menu.startFit.enabled);
     EXPECT_TRUE(menu.openAllFiles.checked);
@@ -82,6 +82,10 @@ TEST(ExitChecks, AskInOrderAndStopAtNo)
     EXPECT_TRUE(runExitChecks(m, all, menu));
     EXPECT_EQ(all.records().size(), 4U);
     EXPECT_EQ(all.texts().back(), "Calculated Spectra Not Saved - Continue Exit Anyway?");
+    // Yes throws work away: Return must not.
+    for (const DialogRecord& question : all.records()) {
+        EXPECT_EQ(question.defaultButton, DefaultButton::NoOrCancel) << question.text;
+    }
     EXPECT_FALSE(m.exitCancelled);
     EXPECT_TRUE(menu.saveAsData.enabled);
     EXPECT_TRUE(menu.saveAsCalculatedSpectra.enabled);

@@ -383,17 +383,40 @@ TEST(Reset, BringsBackTheDataAndTheCalculation)
 {
     Module1 m = spectrumWithFit(6, 2, 0);
     Module1 none = m;
-    EXPECT_FALSE(resetZoom(none));  // no backup
+    EXPECT_EQ(resetZoom(none), ResetOutcome::Nothing);  // no backup
     EXPECT_EQ(none, m);
     MenuState menu;
     ASSERT_EQ(ReSizePlot(m, menu, 102.0, 103.0), ZoomOutcome::Cut);
     ASSERT_EQ(ReSizePlot(m, menu, 104.0, 105.0), ZoomOutcome::Cut);
-    EXPECT_TRUE(resetZoom(m));
+    EXPECT_EQ(resetZoom(m), ResetOutcome::Restored);
     const Module1 full = spectrumWithFit(6, 2, 0);
     EXPECT_EQ(m.spectrum, full.spectrum);
     EXPECT_EQ(m.fitResults.components, full.fitResults.components);
     EXPECT_EQ(m.residuals, full.residuals);
     EXPECT_TRUE(m.zoom.zoomed);
+}
+
+// A calculation on zoomed data clears only the zoomed flag: Reset still brings the full data
+// back, but not the curves of the model before, and the next zoom takes a new backup.
+TEST(Reset, AfterACalculationOnZoomedDataAsksForTheModelAgain)
+{
+    Module1 m = spectrumWithFit(6, 1, 1);
+    MenuState menu;
+    ASSERT_EQ(ReSizePlot(m, menu, 102.0, 104.0), ZoomOutcome::Cut);
+    clearZoomedFlag(m.zoom);
+    m.spectrum.calculated.assign(3, 1.0);  // the new model on the three points shown
+    EXPECT_EQ(resetZoom(m), ResetOutcome::ModelStale);
+    const Module1 full = spectrumWithFit(6, 1, 1);
+    EXPECT_EQ(std::tuple(m.spectrum.np, m.spectrum.energy, m.spectrum.counts, m.spectrum.sigma),
+              std::tuple(6, full.spectrum.energy, full.spectrum.counts, full.spectrum.sigma));
+    EXPECT_EQ(m.spectrum.calculated, Values(6, 0.0));
+    EXPECT_EQ(m.fitResults.components, Values(12, 0.0));
+    EXPECT_EQ(m.residuals, Values(6, 0.0));
+    EXPECT_FALSE(m.zoom.zoomed);
+
+    ASSERT_EQ(ReSizePlot(m, menu, 103.0, 105.0), ZoomOutcome::Cut);  // a new backup, of these
+    EXPECT_EQ(resetZoom(m), ResetOutcome::Restored);
+    EXPECT_EQ(m.spectrum.np, 6);
 }
 
 // Each step: 'z' zoom, 'r' reset, 's' a save of the data as they are.
@@ -417,7 +440,7 @@ TEST_P(ResetSaved, SavedOnlyWhenTheFileHoldsTheRestoredData)
             ASSERT_EQ(ReSizePlot(m, menu, 101.0, 104.0), ZoomOutcome::Cut);
             EXPECT_FALSE(m.dataSaved);
         } else if (*step == 'r') {
-            ASSERT_TRUE(resetZoom(m));
+            ASSERT_EQ(resetZoom(m), ResetOutcome::Restored);
         } else {
             m.dataSaved = true;
         }

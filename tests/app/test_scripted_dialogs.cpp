@@ -32,8 +32,8 @@ TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
         .answerSaveFile(std::nullopt);
 
     dialogs.message("  first");
-    EXPECT_TRUE(dialogs.askYesNo("Continue?"));
-    EXPECT_FALSE(dialogs.askOkCancel("Delete?"));
+    EXPECT_TRUE(dialogs.askYesNo("Continue?", DefaultButton::YesOrOk));
+    EXPECT_FALSE(dialogs.askOkCancel("Delete?", DefaultButton::NoOrCancel));
     dialogs.message("second");
     // An empty answer and Cancel must stay distinguishable.
     EXPECT_EQ(dialogs.inputBox("Photon energy", "Input", "1486.6"),
@@ -49,11 +49,14 @@ TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
     const std::vector<DialogRecord>& records = dialogs.records();
     ASSERT_EQ(records.size(), 8U);
     EXPECT_EQ(records[4],
-              (DialogRecord{DialogKind::Input, "Photon energy", "Input", "", "1486.6"}));
+              (DialogRecord{DialogKind::Input, "Photon energy", "Input", "", "1486.6", {}}));
     EXPECT_EQ(records[6],
               (DialogRecord{DialogKind::OpenFile, "Open Data", "Open Data", "Data (*.dat)",
-                            "last.dat"}));
+                            "last.dat", {}}));
     EXPECT_EQ(records[7].kind, DialogKind::SaveFile);
+    // Each question keeps the button Return would have chosen.
+    EXPECT_EQ(records[1].defaultButton, DefaultButton::YesOrOk);
+    EXPECT_EQ(records[2].defaultButton, DefaultButton::NoOrCancel);
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
 }
 
@@ -63,7 +66,7 @@ TEST(ScriptedDialogs, MessagesNeedNoAnswer)
     dialogs.answerYesNo(false);
     dialogs.message("one");
     dialogs.message("two");
-    EXPECT_FALSE(dialogs.askYesNo("three"));
+    EXPECT_FALSE(dialogs.askYesNo("three", DefaultButton::YesOrOk));
     EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"one", "two", "three"}));
 }
 
@@ -91,11 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
     ScriptedDialogs, UnexpectedQuestion,
     ::testing::Values(
         UnexpectedCase{"YesNoWithEmptyScript", [](ScriptedDialogs&) {},
-                       [](Dialogs& d) { d.askYesNo("Q"); }, 0},
+                       [](Dialogs& d) { d.askYesNo("Q", DefaultButton::YesOrOk); }, 0},
         UnexpectedCase{"OkCancelAnsweredAsYesNo", [](ScriptedDialogs& s) { s.answerYesNo(true); },
-                       [](Dialogs& d) { d.askOkCancel("Q"); }, 1},
+                       [](Dialogs& d) { d.askOkCancel("Q", DefaultButton::YesOrOk); }, 1},
         UnexpectedCase{"YesNoAnsweredAsInput", [](ScriptedDialogs& s) { s.answerInput("1"); },
-                       [](Dialogs& d) { d.askYesNo("Q"); }, 1},
+                       [](Dialogs& d) { d.askYesNo("Q", DefaultButton::YesOrOk); }, 1},
         UnexpectedCase{"SaveAnsweredAsOpen",
                        [](ScriptedDialogs& s) { s.answerOpenFile("a.dat"); },
                        [](Dialogs& d) { d.saveFileName(request("Q")); }, 1},

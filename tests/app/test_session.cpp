@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <tuple>
 
 namespace varnix::app {
 namespace {
@@ -144,19 +145,38 @@ TEST_F(Session, BindingEnergyDataAreShownOnABindingAxis)
     EXPECT_EQ(m_window->pnlStatus(5)->text(), QStringLiteral("Photon Energy : 1486.600 eV  "));
 }
 
-// A zoom cuts the data the next calculation uses; the calculation renews the backup, so that
-// Reset has nothing older to go back to.
-TEST_F(Session, ZoomedDataAreWhatTheNextCalculationUses)
+// A zoom cuts the data the next calculation uses. Reset still brings the full spectrum back,
+// with the model calculated again on all of it rather than the curves of before.
+TEST_F(Session, ZoomedDataAreWhatTheNextCalculationUsesAndResetRestoresAll)
 {
     calculated();
+    const Spectrum full = m_module.spectrum;
     MenuState menu = m_window->menuState();
     ASSERT_EQ(ReSizePlot(m_module, menu, 283.0, 287.0), ZoomOutcome::Cut);
     const int32_t zoomed = m_module.spectrum.np;
     EXPECT_LT(zoomed, 601);
+    m_module.configuration.p[1] *= 2.0;  // a changed model: the old curves no longer hold
     trigger("mnuCalculate");
     EXPECT_FALSE(m_module.zoom.zoomed);
     EXPECT_EQ(chart().graph(1)->dataCount(), zoomed);
     EXPECT_FALSE(m_module.dataSaved);
+    const std::vector<double> zoomedModel = m_module.spectrum.calculated;
+
+    QRadioButton* reset = m_window->graph()->optReset();
+    ASSERT_TRUE(reset->isEnabled());
+    QTest::mouseClick(reset, Qt::LeftButton, {}, QPoint(6, reset->height() / 2));
+    EXPECT_EQ(std::tuple(m_module.spectrum.np, m_module.spectrum.energy, m_module.spectrum.counts),
+              std::tuple(601, full.energy, full.counts));
+    EXPECT_TRUE(m_module.dataSaved);
+    // The model on the full range agrees with the zoomed one where both exist.
+    ASSERT_EQ(chart().graph(1)->dataCount(), 601);
+    const auto offset = std::distance(
+        full.energy.begin(), std::lower_bound(full.energy.begin(), full.energy.end(), 283.0));
+    for (std::size_t i = 0; i < zoomedModel.size(); ++i) {
+        EXPECT_DOUBLE_EQ(m_module.spectrum.calculated[static_cast<std::size_t>(offset) + i],
+                         zoomedModel[i]) << i;
+    }
+    EXPECT_NE(m_module.spectrum.calculated, full.calculated);
 }
 
 TEST_F(Session, NewConfigurationSavedAsThenReopenedAndShifted)
@@ -207,7 +227,8 @@ TEST_F(Session, FitShowsFinalResultsAndUpdateConfigurationTakesThem)
     calculated();
     trigger("mnuFit");
     EXPECT_TRUE(m_dialogs.records().empty());
-    EXPECT_EQ(m_window->statusText(), QStringLiteral("  Finished fit   -    waiting for user action"));
+    EXPECT_EQ(m_window->statusText(),
+              QStringLiteral("  Finished fit   -    waiting for user action"));
     EXPECT_TRUE(m_window->pnlStatus(0)->text().startsWith(QStringLiteral("After Iteration : ")));
     frmResults* results = m_window->results();
     ASSERT_NE(results, nullptr);
@@ -232,17 +253,81 @@ TEST_F(Session, FitShowsFinalResultsAndUpdateConfigurationTakesThem)
     }));
 }
 
-// Exit during the iterations waits for the current one, ends the fit as Break would and then
-// asks the exit questions; No leaves Varnix running with the fit's last parameters.
-TEST_F(Session, ExitDuringTheFitActsAfterTheIteration)
+// Every correlation window a user closed, or a fit replaced, is gone, not just hidden.
+int correlationWindows(const QMdiArea& area)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const auto windows = area.subWindowList();
+    return static_cast<int>(std::count_if(windows.begin(), windows.end(), [](QMdiSubWindow* w) {
+        return qobject_cast<frmCorrelation*>(w->widget()) != nullptr;
+    }));
+}
+
+TEST_F(Session, ClosedCorrelationWindowsAreGoneAndOpenDataClosesTheResults)
+{
+    calculated();
+    trigger("mnuFit");
+    QMdiArea& area = *m_window->mdiArea();
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(m_window->results()->cmdCorrelation(), Qt::LeftButton);
+        EXPECT_EQ(correlationWindows(area), 1);
+        auto* form = area.findChild<frmCorrelation*>();
+        ASSERT_NE(form, nullptr);
+        QTest::mouseClick(form->cmdClose(), Qt::LeftButton);
+        EXPECT_EQ(correlationWindows(area), 0);
+    }
+    QTest::mouseClick(m_window->results()->cmdCorrelation(), Qt::LeftButton);
+    trigger("mnuFit");
+    EXPECT_EQ(correlationWindows(area), 0);
+
+    QTest::mouseClick(m_window->results()->cmdCorrelation(), Qt::LeftButton);
+    m_dialogs.answerOpenFile(data());
+    trigger("mnuOpenItem_1");
+    EXPECT_EQ(m_window->results(), nullptr);
+    EXPECT_EQ(correlationWindows(area), 0);
+    // The fit belonged to the spectrum it was made on. Write offers its reports after a
+    // calculation once the menu rule runs again (here on opening the configuration), but a
+    // calculation alone has no results to write.
+    trigger("mnuCalculate");
+    m_dialogs.answerOpenFile(config());
+    trigger("mnuOpenItem_2");
+    ASSERT_TRUE(enabled("mnuPrintItem_2") && enabled("mnuPrintItem_3"));
+    trigger("mnuPrintItem_2");
+    trigger("mnuPrintItem_3");
+    const Texts texts = m_dialogs.texts();
+    ASSERT_GE(texts.size(), 2U);
+    EXPECT_EQ(Texts(texts.end() - 2, texts.end()),
+              Texts(2, "No fit results to write yet - run Start Fit first"));
+    EXPECT_FALSE(fs::exists(m_folder.file("synthetic_c1s_results.txt")));
+}
+
+// Started on the experimental spectrum alone, the fit ends showing its model, ticked in the menu.
+TEST_F(Session, FitFromTheExperimentalSpectrumEndsDrawingTheFit)
+{
+    trigger("mnuOpenItem_0");
+    ASSERT_EQ(m_module.plot.plotType, 0);
+    trigger("mnuFit");
+    EXPECT_EQ(m_module.plot.plotType, 1);
+    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_1"))->isChecked());
+    EXPECT_FALSE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_0"))->isChecked());
+    ASSERT_EQ(chart().graphCount(), 7);
+    EXPECT_EQ(yValues(*chart().graph(1)), m_module.spectrum.calculated);
+}
+
+// Exit during the fit waits for the current engine call, then asks the exit questions; No lets
+// the fit go on to its end with standard deviations, and Varnix keeps running.
+TEST_F(Session, ExitDuringTheFitAsksAndCancelledLetsTheFitFinish)
 {
     calculated();
     QTimer::singleShot(0, m_window.get(), [this] { m_window->close(); });
     m_dialogs.answerYesNo(false);
     trigger("mnuFit");
     EXPECT_EQ(m_dialogs.texts(), Texts{"Calculated Spectra Not Saved - Continue Exit Anyway?"});
+    EXPECT_EQ(m_dialogs.records().back().defaultButton, DefaultButton::NoOrCancel);
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_FALSE(m_module.fitResults.standardDeviationsAvailable);
+    EXPECT_TRUE(m_module.fitResults.standardDeviationsAvailable);
+    EXPECT_EQ(m_window->statusText(),
+              QStringLiteral("  Finished fit   -    waiting for user action"));
     EXPECT_TRUE(enabled("mnuFit") && !enabled("mnuBreak"));
 }
 

@@ -98,8 +98,9 @@ const FixtureCase kFixtures[] = {
     {"nan_count.dat", 2, {}, {}, {"; counts not a number"}},
     {"two_signs.dat", 2, {1}, {10}, {"; a point with two signs"}},
     {"header_only.dat", 1}, {"unknown_keyword.dat", 1}, {"unknown_scale.dat", 1},
-    // The program drops a last energy of 0 after asking; the reader must deliver it as it is.
-    {"last_energy_zero.dat", 0, {2, 1, 0}, {20, 10, 5}, {"; binding energies, the last one zero"},
+    // A last energy of 0 is delivered as it is; the program decides what it means.
+    {"survey_ending_at_zero.dat", 0, {2, 1, 0}, {20, 10, 5},
+     {"; binding energies down to 0 eV, with counts there: a real point"},
      1, 1, 1486.6},
     {"binding_with_photon_energy.dat", 0, {88, 87.5, 87}, {2100, 2900, 3400}, {"; Au 4f"}, 1, 1,
      1486.6},

@@ -399,7 +399,7 @@ TEST_P(OutputFailures, MissingLibraryIsNamed)
     EXPECT_EQ(dialogs.texts(), Texts{c.notFound});
 }
 
-const std::string kCalcError(kSaveCalcError);
+const std::string kCalcError = "Error in writing calculated spectra - or dll not found";
 const std::string kCorrError = "Error in writing correlation matrix to text file";
 const std::string kResultsError = "Error in writing results to text file";
 

@@ -5,6 +5,8 @@
 
 namespace varnix::engine {
 
+static_assert(kNodeBlock % kLineBatch == 0, "blocks must split into whole line batches");
+
 PeakIntegrands::PeakIntegrands(const PeakShape& peak, double range)
     : m_peak(peak),
       m_h(integrationHalfWidth(range, peak.lfwhm, peak.gfwhm)),
@@ -17,35 +19,38 @@ PeakIntegrands::PeakIntegrands(const PeakShape& peak, double range)
 {
 }
 
-const PeakIntegrands::StepTable& PeakIntegrands::stepTable(int32_t n)
+void PeakIntegrands::fillNodes(int32_t n, std::size_t first, std::size_t count,
+                               NodeTable& table) const
+{
+    trapezoidNodes(-m_h, m_h, n, first, count, table.offset);
+    const double g3 = m_peak.gfwhm * m_peak.gfwhm * m_peak.gfwhm;
+    table.gauss.resize(count);
+    table.gaussDerivative.resize(count);
+    for (std::size_t m = 0; m < count; ++m) {
+        // E0 − x = −t, and G is even.
+        const double t = table.offset[m];
+        table.gauss[m] = gaussian(t, m_peak.gfwhm);
+        table.gaussDerivative[m] = kEightLn2 * t * t / g3 * table.gauss[m];
+    }
+}
+
+const PeakIntegrands::NodeTable& PeakIntegrands::stepTable(int32_t n)
 {
     while (m_steps.size() < static_cast<std::size_t>(n)) {
         const auto step = static_cast<int32_t>(m_steps.size()) + 1;
-        StepTable table;
-        trapezoidNodes(-m_h, m_h, step, table.offset);
-        const double g3 = m_peak.gfwhm * m_peak.gfwhm * m_peak.gfwhm;
-        table.gauss.resize(table.offset.size());
-        table.gaussDerivative.resize(table.offset.size());
-        for (std::size_t m = 0; m < table.offset.size(); ++m) {
-            // E0 − x = −t, and G is even.
-            const double t = table.offset[m];
-            table.gauss[m] = gaussian(t, m_peak.gfwhm);
-            table.gaussDerivative[m] = kEightLn2 * t * t / g3 * table.gauss[m];
-        }
+        NodeTable table;
+        fillNodes(step, 0, trapezoidNodeCount(step), table);
         m_steps.push_back(std::move(table));
     }
     return m_steps[static_cast<std::size_t>(n) - 1];
 }
 
-void PeakIntegrands::sumStep(double e0, int32_t n, std::array<double, kIntegrandCount>& sums,
-                             const std::array<bool, kIntegrandCount>& wanted)
+void PeakIntegrands::addNodes(double e0, const NodeTable& table,
+                              std::array<double, kIntegrandCount>& sum, bool derivatives) const
 {
-    const StepTable& table = stepTable(n);
-    const bool derivatives = wanted[kFunc1] || wanted[kFunc3] || wanted[kFunc4];
     // x − Pos = (E0 − Pos) + t: at E0 = Pos these are exactly the nodes of the normalisation
     // integral, so every peak equals its Height at its position.
     const double shift = e0 - m_peak.pos;
-    std::array<double, kIntegrandCount> sum{};
     std::array<double, kLineBatch> ds{};
     std::array<double, kLineBatch> fder1{};
     std::array<double, kLineBatch> fderal{};
@@ -67,6 +72,23 @@ void PeakIntegrands::sumStep(double e0, int32_t n, std::array<double, kIntegrand
                 sum[kFunc4] += g * fderal[b];
             }
         }
+    }
+}
+
+void PeakIntegrands::sumStep(double e0, int32_t n, std::array<double, kIntegrandCount>& sums,
+                             const std::array<bool, kIntegrandCount>& wanted)
+{
+    const bool derivatives = wanted[kFunc1] || wanted[kFunc3] || wanted[kFunc4];
+    std::array<double, kIntegrandCount> sum{};
+    if (n <= kMaxTabulatedStep) {
+        addNodes(e0, stepTable(n), sum, derivatives);
+    } else {
+        // Blocks are multiples of the line batch, so the nodes meet the line in the same
+        // groups as in a table and every sum keeps its digits.
+        forEachNodeBlock(n, [&](std::size_t first, std::size_t count) {
+            fillNodes(n, first, count, m_block);
+            addNodes(e0, m_block, sum, derivatives);
+        });
     }
     sums = sum;
 }

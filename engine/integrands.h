@@ -31,7 +31,9 @@ inline constexpr std::size_t kIntegrandCount = 5;
 using PeakIntegrals = std::array<SimpsonIntegral, kIntegrandCount>;
 
 // Everything the integrands of one peak need, with the per-peak constants worked out once.
-// Not shared between threads: the Gaussian tables grow as deeper refinement steps are met.
+// Not shared between threads: the Gaussian tables grow as deeper refinement steps are met, up
+// to kMaxTabulatedStep; deeper steps, which only integrals that fail to converge reach, work
+// through their nodes block by block, so memory stays bounded whatever JMAX.
 class PeakIntegrands {
 public:
     PeakIntegrands(const PeakShape& peak, double range);
@@ -47,21 +49,28 @@ public:
     SimpsonIntegral convolution(double e0, const SimpsonControls& controls);
 
 private:
-    // Σ of each wanted integrand over the nodes of refinement step n.
-    void sumStep(double e0, int32_t n, std::array<double, kIntegrandCount>& sums,
-                 const std::array<bool, kIntegrandCount>& wanted);
-    // Tables of step n: node offsets t from the window centre, G(t) and 8 ln 2·t²/GFWHM³·G(t).
-    struct StepTable {
+    // Nodes of a refinement step: offsets t from the window centre, G(t) and
+    // 8 ln 2·t²/GFWHM³·G(t).
+    struct NodeTable {
         std::vector<double> offset;
         std::vector<double> gauss;
         std::vector<double> gaussDerivative;
     };
-    const StepTable& stepTable(int32_t n);
+    // Σ of each wanted integrand over the nodes of refinement step n.
+    void sumStep(double e0, int32_t n, std::array<double, kIntegrandCount>& sums,
+                 const std::array<bool, kIntegrandCount>& wanted);
+    // Adds each wanted integrand over the nodes of `table` to sums, node by node in order.
+    void addNodes(double e0, const NodeTable& table, std::array<double, kIntegrandCount>& sums,
+                  bool derivatives) const;
+    // Nodes first … first + count − 1 of step n.
+    void fillNodes(int32_t n, std::size_t first, std::size_t count, NodeTable& table) const;
+    const NodeTable& stepTable(int32_t n);
 
     PeakShape m_peak;
     double m_h = 0.0;
     LineConstants m_line;
-    std::vector<StepTable> m_steps;  // grows as deeper refinement steps are met
+    std::vector<NodeTable> m_steps;  // steps 1 … kMaxTabulatedStep, as they are met
+    NodeTable m_block;               // one block of a deeper step
 };
 
 }  // namespace varnix::engine

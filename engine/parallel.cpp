@@ -22,7 +22,9 @@ void setThreadCount(int32_t count)
 int32_t threadCount()
 {
     const int32_t count = g_threadCount.load();
-    return count > 0 ? count : omp_get_num_procs();
+    // OpenMP's own default: OMP_NUM_THREADS when it is set, else one thread per available core,
+    // so that several fits can share a machine.
+    return count > 0 ? count : omp_get_max_threads();
 }
 
 // Several chunks per thread, handed out as threads become free: the cost of a point depends on

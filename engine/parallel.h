@@ -10,7 +10,8 @@
 
 namespace varnix::engine {
 
-// Number of threads the engine uses; 0 means one per core (the default).
+// Number of threads the engine uses; 0 (the default) means OpenMP's default: OMP_NUM_THREADS
+// when it is set, else one per available core.
 void setThreadCount(int32_t count);
 int32_t threadCount();
 

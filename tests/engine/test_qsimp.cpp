@@ -1,10 +1,18 @@
 // Simpson integration by trapezoid refinement: exactness, the convergence rules and the
 // shared-node integration of several integrands.
+#include "integrands.h"
+#include "pkareas.h"
+#include "problem.h"
 #include "qsimp.h"
+#include "synthetic.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <ostream>
+#include <string>
 
 namespace varnix::engine {
 namespace {
@@ -12,23 +20,46 @@ namespace {
 // Simpson's rule integrates cubics exactly; only rounding remains.
 constexpr double kRoundingTol = 1e-13;
 
-TEST(Qsimp, CubicIsExactAtTheFirstStepThatMayConverge)
+struct Convergence {
+    const char* name;
+    double (*f)(double);
+    double a;
+    double b;
+    double expected;
+    int64_t evaluations;
+};
+
+std::ostream& operator<<(std::ostream& out, const Convergence& c)
 {
-    // The −1e30 start makes steps 1 and 2 fail the relative test for any EPS below 1; step 3
-    // repeats step 2's exact value and converges with 2^(3−1) + 1 = 5 evaluations.
-    const SimpsonIntegral r =
-        QSIMP([](double x) { return x * x * x - 2.0 * x + 1.0; }, 0.0, 2.0, {1e-10, 20});
-    EXPECT_NEAR(r.value, 4.0 - 4.0 + 2.0, kRoundingTol);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.evaluations, 5);
+    return out << c.name;
 }
 
-TEST(Qsimp, ZeroIntegrandEndsAtTheSeventhStep)
+class QsimpConvergence : public testing::TestWithParam<Convergence> {};
+
+// No integral is accepted before step 7 (2^6 + 1 = 65 evaluations), however early its
+// estimates agree.
+INSTANTIATE_TEST_SUITE_P(
+    Qsimp, QsimpConvergence,
+    testing::Values(
+        // Exact from step 2 on, yet it refines to step 7.
+        Convergence{"Cubic", [](double x) { return x * x * x - 2.0 * x + 1.0; }, 0.0, 2.0, 2.0,
+                    65},
+        // Steps 1 to 4 only meet the zeros of sin(8πx), where the integrand is 1: steps 3 and 4
+        // agree exactly on the area 1, half of the true 1.5.
+        Convergence{"ChanceAgreementOfCoarseSteps",
+                    [](double x) { return 1.0 + std::pow(std::sin(8.0 * std::numbers::pi * x), 2); },
+                    0.0, 1.0, 1.5, 65},
+        // The relative test cannot succeed on zeros; the zero rule ends it at step 7.
+        Convergence{"ZeroIntegrand", [](double) { return 0.0; }, -1.0, 1.0, 0.0, 65}),
+    [](const testing::TestParamInfo<Convergence>& p) { return std::string(p.param.name); });
+
+TEST_P(QsimpConvergence, NoIntegralIsAcceptedBeforeTheSeventhStep)
 {
-    const SimpsonIntegral r = QSIMP([](double) { return 0.0; }, -1.0, 1.0, {1e-4, 21});
-    EXPECT_EQ(r.value, 0.0);
+    const Convergence& c = GetParam();
+    const SimpsonIntegral r = QSIMP(c.f, c.a, c.b, {1e-4, 21});
+    EXPECT_NEAR(r.value, c.expected, kRoundingTol);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.evaluations, 65);
+    EXPECT_EQ(r.evaluations, c.evaluations);
 }
 
 TEST(Qsimp, SmoothIntegralMeetsItsTolerance)
@@ -100,6 +131,70 @@ TEST(Qsimp, SharedNodesGiveEachIntegralItsOwnResult)
     EXPECT_LT(shared[0].evaluations, shared[2].evaluations);
     EXPECT_EQ(shared[1].evaluations, 0);
     EXPECT_NEAR(alone2.value, std::atan(20.0) / 10.0, 1e-6);
+}
+
+// Composite Simpson over [a, b] with 2^(n−1) intervals, the value a Simpson integration reaches
+// at refinement step n, summed directly.
+template <class F>
+double compositeSimpson(F&& f, double a, double b, int32_t n)
+{
+    const auto intervals = std::size_t{1} << static_cast<unsigned>(n - 1);
+    const double h = (b - a) / static_cast<double>(intervals);
+    double sum = f(a) + f(b);
+    for (std::size_t m = 1; m < intervals; ++m) {
+        sum += (m % 2 == 1 ? 4.0 : 2.0) * f(a + static_cast<double>(m) * h);
+    }
+    return sum * h / 3.0;
+}
+
+// Steps deeper than any table work in blocks of nodes: they must still give the Simpson value
+// of all their nodes. An EPS of 0 never converges, so the integrals run to JMAX.
+TEST(Qsimp, StepsBeyondTheTablesIntegrateEveryNode)
+{
+    constexpr int32_t kDeepStep = kMaxTabulatedStep + 2;
+    static_assert((std::size_t{1} << (kDeepStep - 2)) > kNodeBlock, "several node blocks");
+    // Sums of 2^17 terms in two orders, and the line through the vector math library.
+    constexpr double kSummationTol = 1e-11;
+    const SimpsonControls controls{0.0, kDeepStep};
+
+    auto wave = [](double x) { return std::cos(40.0 * x) + x * x; };
+    const SimpsonIntegral plain = QSIMP(wave, -1.0, 2.0, controls);
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_NEAR(plain.value, compositeSimpson(wave, -1.0, 2.0, kDeepStep),
+                kSummationTol * std::fabs(plain.value));
+
+    const PeakShape peak{0.0, 1.0, 0.3, 0.2, 0.5};
+    const double e0 = 0.4;
+    PeakIntegrands integrands(peak, 3.0);
+    const SimpsonIntegral convolution = integrands.convolution(e0, controls);
+    const double h = integrands.halfWidth();
+    const double reference = compositeSimpson(
+        [&](double t) { return FDON(peak, e0 + t) * gaussian(t, peak.gfwhm); }, -h, h, kDeepStep);
+    EXPECT_EQ(convolution.status, 1);
+    EXPECT_NEAR(convolution.value, reference, kSummationTol * reference);
+}
+
+// At the default controls every point of the model must be within 1e-3 of the converged
+// integral: on the example spectrum at its start values, coarse steps that agreed by chance
+// once left a component 19 % low.
+TEST(Qsimp, DefaultControlsGiveTheConvergedModel)
+{
+    constexpr double kModelTol = 1e-3;
+    for (const int32_t np : {601, 4001}) {
+        const SyntheticSpectrum s = makeSyntheticSpectrum(np);
+        Problem p(s.energies, s.counts, s.nds, s.nbg);
+        EngineState byDefault = p.state0(s.startParameters);
+        p.run(kModeCalculate, byDefault);
+        p.simpson = SimpsonControls{1e-11, 24};
+        EngineState converged = p.state0(s.startParameters);
+        p.run(kModeCalculate, converged);
+        double worst = 0.0;
+        for (std::size_t i = 0; i < converged.components.size(); ++i) {
+            const double c = converged.components[i];
+            worst = std::max(worst, std::fabs(byDefault.components[i] - c) / std::fabs(c));
+        }
+        EXPECT_LT(worst, kModelTol) << np << " points";
+    }
 }
 
 }  // namespace

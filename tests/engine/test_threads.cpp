@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <thread>
+
 namespace varnix::engine {
 namespace {
 
@@ -40,6 +46,26 @@ TEST(Threads, AnyThreadCountGivesIdenticalBits)
         EXPECT_EQ(one.chiSquare, many.chiSquare) << threads;
         EXPECT_EQ(one.conditionNumber, many.conditionNumber) << threads;
     }
+}
+
+// Several fits share a machine by giving each fewer threads: OMP_NUM_THREADS, when set, is the
+// engine's default. ctest runs this once more with OMP_NUM_THREADS=1 in the environment.
+TEST(Threads, DefaultFollowsOmpNumThreads)
+{
+    const char* env = std::getenv("OMP_NUM_THREADS");
+    if (env == nullptr) {
+        GTEST_SKIP() << "OMP_NUM_THREADS is not set";
+    }
+    setThreadCount(0);
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    parallelChunks(1000, [&](std::size_t, std::size_t, std::size_t) {
+        // Long enough that an idle second thread would take a chunk too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const std::lock_guard<std::mutex> lock(mutex);
+        threads.insert(std::this_thread::get_id());
+    });
+    EXPECT_EQ(threads.size(), static_cast<std::size_t>(std::atoi(env)));
 }
 
 }  // namespace

@@ -74,6 +74,7 @@ TEST(Fit, SyntheticSpectrumRecoversTheTrueParameters)
     final.lambda = 0.0;
     p.run(kModeErrorMatrix, final);
     ASSERT_EQ(final.inversionStatus, 0);
+    EXPECT_GT(final.conditionNumber, 1.0);
     EXPECT_EQ(final.lambda, 0.0);
 
     const std::size_t nfree = s.trueParameters.size();

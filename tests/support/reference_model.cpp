@@ -8,8 +8,7 @@ namespace varnix::reference {
 
 namespace {
 
-// The line is defined with π/2 rounded to single precision; the exact value would move φ by
-// 4e-8·α, which shows at 1e-7 of a peak in its far tails.
+// The exact π/2 would move φ by 4e-8·α, which shows at 1e-7 of a peak in its far tails.
 const double kHalfPi = static_cast<double>(static_cast<float>(std::numbers::pi / 2.0));
 // 1/(2√ln 2): the Gaussian's 1/e half width per unit of FWHM.
 const double kGaussWidthPerFwhm = 1.0 / (2.0 * std::sqrt(std::numbers::ln2));
@@ -20,10 +19,10 @@ constexpr double kWindowGaussWidths = 10.0;
 
 // Nodes per the smaller of γ and c·GFWHM. The integrand is analytic within γ of the real axis
 // (DS branches at Pos ± iγ) and vanishes at both ends, so the trapezoid sum's error falls like
-// exp(−2π·d/step); with d half that width the error is e^(−16π) ≈ 1e-22 of the integral.
+// exp(−2π·d/step); with d half that width it is near e^(−16π) ≈ 1e-22, far below rounding.
 constexpr double kNodesPerWidth = 16.0;
 
-}  // namespace
+constexpr std::size_t kPeakParameters = 5;
 
 double doniachSunjic(const Peak& peak, double x)
 {
@@ -40,6 +39,15 @@ double gaussian(double u, double gfwhm)
     return std::exp(-t * t);
 }
 
+// Peak k of a parameter vector: Pos, Height, LFWHM, Alpha, GFWHM.
+Peak peakAt(std::span<const double> parameters, std::size_t k)
+{
+    const std::span<const double> p = parameters.subspan(kPeakParameters * k, kPeakParameters);
+    return Peak{p[0], p[1], p[2], p[3], p[4]};
+}
+
+}  // namespace
+
 double convolution(const Peak& peak, double energy)
 {
     const double s = kGaussWidthPerFwhm * std::fabs(peak.gfwhm);
@@ -55,14 +63,8 @@ double convolution(const Peak& peak, double energy)
     return sum * step;
 }
 
-Peak peakAt(std::span<const double> parameters, std::size_t k)
-{
-    const std::span<const double> p = parameters.subspan(kPeakParameters * k, kPeakParameters);
-    return Peak{p[0], p[1], p[2], p[3], p[4]};
-}
-
 std::vector<double> spectrumModel(std::span<const double> energies,
-                                  std::span<const double> parameters, int nds, int nbg)
+                                  std::span<const double> parameters, int32_t nds, int32_t nbg)
 {
     std::vector<double> model(energies.size(), 0.0);
     for (std::size_t k = 0; k < static_cast<std::size_t>(nds); ++k) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -22,25 +23,17 @@ struct Peak {
     double gfwhm = 0.0;
 };
 
-inline constexpr std::size_t kPeakParameters = 5;
-
-// DS(x) = cos φ / D^((1 − α)/2) with γ = LFWHM/2, ε = (x − Pos)/γ, D = γ²(1 + ε²) and
-// φ = (π/2)·α + (1 − α)·arctan ε; Height does not enter.
-double doniachSunjic(const Peak& peak, double x);
-
-// G(u) = exp(−(u/(c·GFWHM))²), c = 1/(2√ln 2): 1 at u = 0, full width GFWHM at half maximum.
-double gaussian(double u, double gfwhm);
-
-// ∫ DS(x)·G(E − x) dx over the real line.
+// ∫ DS(x)·G(E − x) dx over the real line, with
+//   DS(x) = cos φ / D^((1 − α)/2), γ = LFWHM/2, ε = (x − Pos)/γ, D = γ²(1 + ε²),
+//   φ = (π/2)·α + (1 − α)·arctan ε (π/2 rounded to single precision, as the line is defined),
+//   G(u) = exp(−(u/(c·GFWHM))²), c = 1/(2√ln 2): 1 at u = 0, full width GFWHM at half maximum.
+// Height does not enter.
 double convolution(const Peak& peak, double energy);
-
-// Peak k of a parameter vector (5 entries per peak, then the background coefficients).
-Peak peakAt(std::span<const double> parameters, std::size_t k);
 
 // The spectrum of `parameters` (nds peaks, then nbg background coefficients a0 … about the
 // last energy) at each energy.
 std::vector<double> spectrumModel(std::span<const double> energies,
-                                  std::span<const double> parameters, int nds, int nbg);
+                                  std::span<const double> parameters, int32_t nds, int32_t nbg);
 
 // χ² = Σᵢ ((yᵢ − modelᵢ)/σᵢ)².
 double weightedChiSquare(std::span<const double> counts, std::span<const double> sigmas,

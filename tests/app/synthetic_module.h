@@ -1,14 +1,14 @@
-// The engine's synthetic spectrum (four peaks on a linear background) loaded into the records
+// The synthetic spectrum (four peaks on a linear background) loaded into the records
 // as the program would hold it: data and configuration opened, every parameter free at the
 // fit's start values, names made.
 #pragma once
 
 #include "core/module1.h"
-#include "synthetic.h"
+#include "synthetic_spectrum.h"
 
 namespace varnix::app::test {
 
-inline Module1 syntheticModule(const engine::SyntheticSpectrum& s)
+inline Module1 syntheticModule(const reference::SyntheticSpectrum& s)
 {
     Module1 m;
     m.spectrum.np = static_cast<int32_t>(s.energies.size());

@@ -5,6 +5,7 @@
 #include "core/calculate.h"
 #include "core/engine_call.h"
 #include "core/init_par.h"
+#include "problem.h"
 #include "synthetic_module.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ void expectClose(const std::vector<double>& actual, const std::vector<double>& e
 // ("Plus"), Height4 = Height3 × 0.5 ("Multiplied by") and Alpha1 fixed.
 Module1 syntheticModule()
 {
-    Module1 m = test::syntheticModule(engine::makeSyntheticSpectrum(kPoints));
+    Module1 m = test::syntheticModule(reference::makeSyntheticSpectrum(kPoints));
     m.spectrum.calculated.assign(kPoints, 7.0);
     Configuration& c = m.configuration;
     c.links[3] = ParameterLink{kLinkFixed, 3, 0.0, kLinkKindNone};
@@ -64,7 +65,8 @@ engine::Problem referenceProblem(const Module1& m)
             p.link(j, static_cast<std::size_t>(link.partner), link.kind, link.value);
         }
     }
-    p.simpson = engine::SimpsonControls{m.fitControls.simpsonEps, m.fitControls.maxSimpsonIterations};
+    p.simpson =
+        engine::SimpsonControls{m.fitControls.simpsonEps, m.fitControls.maxSimpsonIterations};
     p.range = m.fitControls.integrationRange;
     p.lambdaFac = m.fitControls.lambdaFac;
     p.maxLambdaIterations = m.fitControls.maxLambdaIterations;
@@ -212,8 +214,8 @@ TEST_P(EngineCall, MatchesTheEngineCalledDirectlyWithZeroBasedTargets)
 
     expectClose(m.spectrum.calculated, expected.model);
     expectClose(m.fitResults.components, expected.components);
-    EXPECT_EQ(result, (EngineCallResult{expected.lambda, expected.inversionStatus,
-                                        expected.lambdaStatus}));
+    EXPECT_EQ(result,
+              (EngineCallResult{expected.lambda, expected.inversionStatus, expected.lambdaStatus}));
     if (mode == kEngineCalculate) {
         EXPECT_TRUE(m.fitResults.parameters.empty());
         EXPECT_TRUE(m.fitResults.errorMatrix.empty());
@@ -325,8 +327,8 @@ TEST_P(CalculateSpectrum, TheEnginesModelResidualsMenusAndPlot)
     kept.npFull = 99;
     EXPECT_EQ(m.zoom, kept);
     EXPECT_EQ(menu, expectedMenu);
-    const Texts withPlot = {kCalculating, "busy", "modes off", "events", "idle", "modes on",
-                            "redraw", kWaiting};
+    const Texts withPlot = {kCalculating, "busy",     "modes off", "events",
+                            "idle",       "modes on", "redraw",    kWaiting};
     const Texts withoutPlot = {kCalculating, "busy", "events", "idle", "redraw", kWaiting};
     EXPECT_EQ(log.calls, c.plotOpen ? withPlot : withoutPlot);
 }

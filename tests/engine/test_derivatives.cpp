@@ -1,9 +1,8 @@
 // The analytic Jacobian of the model against central finite differences of the model itself,
 // for every kind of parameter, fixed ones and folded links.
-#include "problem.h"
-#include "synthetic.h"
 #include "fundsg.h"
 #include "links.h"
+#include "problem.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@
 
 namespace varnix::engine {
 namespace {
-
 
 struct Evaluation {
     std::vector<double> model;
@@ -59,12 +57,15 @@ void expectJacobianMatchesDifferences(const Problem& p, std::vector<double> para
         const Evaluation minus = evaluate(p, down, false);
         double scale = 0.0;
         for (std::size_t i = 0; i < np; ++i) {
-            scale = std::max(scale, std::fabs(analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])]));
+            scale = std::max(
+                scale,
+                std::fabs(analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])]));
         }
         ASSERT_GT(scale, 0.0) << "parameter " << j;
         for (std::size_t i = 0; i < np; ++i) {
             const double numeric = (plus.model[i] - minus.model[i]) / (2.0 * h);
-            const double exact = analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])];
+            const double exact =
+                analytic.jacobian[i * nfree + static_cast<std::size_t>(freeIndex[j])];
             // Truncation of the difference quotient and the integrals' tolerance.
             EXPECT_NEAR(exact, numeric, 2e-5 * scale) << "parameter " << j << ", point " << i;
         }
@@ -82,8 +83,7 @@ Problem twoPeakProblem(int32_t nbg)
     return p;
 }
 
-const std::vector<double> kTwoPeaks = {9.6, 300.0, 0.5, 0.12, 0.6,
-                                       10.9, 150.0, 0.7, 0.3, 0.4};
+const std::vector<double> kTwoPeaks = {9.6, 300.0, 0.5, 0.12, 0.6, 10.9, 150.0, 0.7, 0.3, 0.4};
 
 TEST(Jacobian, EveryPeakParameterAndBackgroundCoefficient)
 {
@@ -107,7 +107,7 @@ TEST(Jacobian, FixedParametersLeaveTheirColumnsOut)
 TEST(Jacobian, CorrelatedParametersFoldIntoTheirTargets)
 {
     Problem p = twoPeakProblem(1);
-    p.link(5 + kPos, kPos, kLinkModeAdd, 1.3);          // constant distance
+    p.link(5 + kPos, kPos, kLinkModeAdd, 1.3);             // constant distance
     p.link(5 + kHeight, kHeight, kLinkModeMultiply, 0.5);  // half the height
     p.link(5 + kLfwhm, kLfwhm, kLinkModeMultiply, 1.4);
     p.link(5 + kAlpha, kAlpha, kLinkModeAdd, 0.18);

@@ -1,9 +1,10 @@
-#include "synthetic.h"
+#include "synthetic_spectrum.h"
 
+#include "reference_model.h"
 
 #include <cmath>
 
-namespace varnix::engine {
+namespace varnix::reference {
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr double kLastEnergy = 295.0;
 
 // Pos, Height, LFWHM, Alpha, GFWHM of four peaks about two widths apart, so that their flanks
 // overlap, then a0 (the background at the last point) and a1.
+// clang-format off
 const std::vector<double> kTrue = {
     283.00, 5000.0, 0.40, 0.10, 0.90,
     285.10, 3000.0, 0.50, 0.05, 1.00,
@@ -24,6 +26,7 @@ const std::vector<double> kStart = {
     287.45, 1200.0, 0.75, 0.10, 1.00,
     289.30, 1000.0, 0.40, 0.12, 0.90,
     240.0, 0.0};
+// clang-format on
 
 // splitmix64: a small generator with a fixed, documented sequence.
 uint64_t nextRandom(uint64_t& state)
@@ -39,8 +42,7 @@ double uniform(uint64_t& state)
     return (static_cast<double>(nextRandom(state) >> 11) + 0.5) * 0x1.0p-53;
 }
 
-}  // namespace
-
+// Poisson deviate with mean `mean` from a 64-bit generator state, the same on every platform.
 int64_t poissonDeviate(double mean, uint64_t& state)
 {
     if (mean <= 0.0) {
@@ -73,24 +75,14 @@ int64_t poissonDeviate(double mean, uint64_t& state)
         if (k < 0.0 || (us < 0.013 && v > us)) {
             continue;
         }
-        if (std::log(v) + std::log(invalpha) - std::log(a / (us * us) + b)
-            <= -mean + k * loglam - std::lgamma(k + 1.0)) {
+        if (std::log(v) + std::log(invalpha) - std::log(a / (us * us) + b) <=
+            -mean + k * loglam - std::lgamma(k + 1.0)) {
             return static_cast<int64_t>(k);
         }
     }
 }
 
-std::vector<double> syntheticModel(const std::vector<double>& energies,
-                                   const std::vector<double>& parameters, int32_t nds, int32_t nbg)
-{
-    Problem p(energies, energies, nds, nbg);
-    // The fit's own window with a tighter tolerance: the counts then follow the model a fit
-    // with default controls describes, up to integration error well below the noise.
-    p.simpson = SimpsonControls{1e-7, 21};
-    EngineState st = p.state0(parameters);
-    p.run(kModeCalculate, st);
-    return st.model;
-}
+}  // namespace
 
 SyntheticSpectrum makeSyntheticSpectrum(int32_t np, uint64_t seed)
 {
@@ -103,21 +95,15 @@ SyntheticSpectrum makeSyntheticSpectrum(int32_t np, uint64_t seed)
         const double t = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
         s.energies[i] = kFirstEnergy + t * (kLastEnergy - kFirstEnergy);
     }
-    const std::vector<double> model = syntheticModel(s.energies, kTrue, s.nds, s.nbg);
+    s.model = spectrumModel(s.energies, kTrue, s.nds, s.nbg);
     uint64_t state = seed;
     s.counts.resize(n);
     s.sigmas.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        s.counts[i] = static_cast<double>(poissonDeviate(model[i], state));
+        s.counts[i] = static_cast<double>(poissonDeviate(s.model[i], state));
         s.sigmas[i] = std::sqrt(s.counts[i]) + 1.0;
     }
     return s;
 }
 
-Problem syntheticProblem(int32_t np, uint64_t seed)
-{
-    SyntheticSpectrum s = makeSyntheticSpectrum(np, seed);
-    return Problem(std::move(s.energies), std::move(s.counts), s.nds, s.nbg);
-}
-
-}  // namespace varnix::engine
+}  // namespace varnix::reference

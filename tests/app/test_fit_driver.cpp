@@ -4,7 +4,6 @@
 #include "command_fixture.h"
 #include "core/calculate.h"
 #include "core/fit_driver.h"
-#include "core/number_format.h"
 #include "synthetic_module.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +74,7 @@ TEST_F(StartFit, RecoversTheTrueParametersWithStandardDeviations)
         EXPECT_LT(chiSquares[i], chiSquares[i - 1]) << "iteration " << i + 1;
     }
     // R is √(χ²/NP), and the first ΔR is R itself.
-    const std::string firstR = formatNumber(std::sqrt(chiSquares[1] / kPoints), "0.000000");
+    const std::string firstR = fixed(std::sqrt(chiSquares[1] / kPoints), 6);
     EXPECT_EQ(panels[1].r, "R : " + firstR);
     EXPECT_EQ(panels[1].deltaR, "delta R : " + firstR + "   ");
 

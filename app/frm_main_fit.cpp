@@ -222,8 +222,8 @@ void frmMain::setIterationPanels(const IterationPanels& panels)
     m_panels.at(2)->setText(QString::fromStdString(panels.deltaR));
 }
 
-// During the fit the plot window offers nothing; afterwards Zoom again, but not Reset (the fit
-// renewed the data it would go back to) and not Select until the window is opened anew.
+// During the fit the plot window offers nothing; afterwards Zoom again, Reset only once Zoom is
+// chosen or the chart pressed, and Select not until the window is opened anew.
 void frmMain::plotWindowFitting(bool running)
 {
     frmGraph* form = graph();

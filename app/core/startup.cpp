@@ -139,10 +139,10 @@ StartUpOutcome startUp(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                        InstanceLock& lock, const std::string& startDirectory)
 {
     StartUpOutcome outcome;
-    if (!lock.acquire()
-        && !dialogs.askYesNo(
+    if (!lock.acquire() &&
+        !dialogs.askYesNo(
             "Warning - program alrady open - 2nd instance may cause conflict - Continue?",
-               DefaultButton::YesOrOk)) {
+            DefaultButton::YesOrOk)) {
         return outcome;
     }
     module.startDirectory = startDirectory;

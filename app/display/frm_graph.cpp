@@ -121,11 +121,9 @@ void frmGraph::createControls()
     }
     m_optZoom->setChecked(true);
     m_optReset->setEnabled(false);  // nothing to reset before a zoom
-    connect(m_optZoom, &QRadioButton::toggled, this, [this](bool chosen) {
-        if (chosen) {
-            optZoom_Click();
-        }
-    });
+    // Clicked, not toggled: choosing Zoom when it is chosen already (as a fit leaves it) still
+    // offers Reset again.
+    connect(m_optZoom, &QRadioButton::clicked, this, &frmGraph::optZoom_Click);
     connect(m_optReset, &QRadioButton::clicked, this, &frmGraph::optReset_Click);
 }
 

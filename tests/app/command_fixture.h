@@ -5,6 +5,7 @@
 #include "core/startup.h"
 #include "core/scripted_dialogs.h"
 
+#include <cstdio>
 #include <cstdlib>  // mkdtemp
 #include <filesystem>
 #include <optional>
@@ -18,6 +19,15 @@ namespace fs = std::filesystem;
 inline std::string dataFile(const std::string& name)
 {
     return std::string(VARNIX_TEST_DATA).append("/").append(name);
+}
+
+// `value` with `decimals` digits after the point, by the C library rather than the program's
+// formatter, so that a displayed number is checked against an independent rendering.
+inline std::string fixed(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }
 
 // A file of the examples the start command seeds the working folder with.

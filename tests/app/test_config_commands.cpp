@@ -9,6 +9,7 @@
 
 #include <array>
 #include <fstream>
+#include <functional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -82,6 +83,58 @@ TEST(ConfigCommands, NewStartsWithOnePeakOfZerosUnsavedWithoutAFile)
     EXPECT_EQ(c.p, (std::vector<double>{1.5, 0, 0, 0, 0}));
     EXPECT_FALSE(menu.saveConfiguration.enabled);
 }
+
+// ---- A new spectrum or model discards the fit made on the old ones ----
+
+struct DiscardCase {
+    const char* name;
+    std::function<bool(Module1&, Dialogs&, LibraryLoader&, MenuState&)> command;
+};
+
+class NewSpectrumOrModel : public testing::TestWithParam<DiscardCase> {};
+
+TEST_P(NewSpectrumOrModel, LeavesNoFitResultsToShowOrWrite)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m = startedIn(folder);
+    ScriptedDialogs dialogs;
+    MenuState menu;
+    ASSERT_TRUE(OpenData(m, dialogs, loader, menu, example("synthetic_c1s.dat")));
+    ASSERT_TRUE(OpenConfiguration(m, dialogs, loader, menu, example("synthetic_c1s.cfg")));
+    // A finished fit of this very model: one value per parameter, an area and a width per peak.
+    FitResults& f = m.fitResults;
+    f.parameters.assign(22, 1.0);
+    f.areas.assign(4, 2.0);
+    f.widths.assign(4, 0.5);
+    f.nfree = 1;
+    f.errorMatrix = {0.25};
+    f.standardDeviations = {0.5};
+    f.chiSquare = 3.0;
+    f.standardDeviationsAvailable = true;
+    ASSERT_TRUE(GetParam().command(m, dialogs, loader, menu));
+    EXPECT_TRUE(f.parameters.empty() && f.areas.empty() && f.widths.empty());
+    EXPECT_TRUE(f.errorMatrix.empty() && f.standardDeviations.empty());
+    EXPECT_EQ(std::tuple(f.nfree, f.chiSquare, f.standardDeviationsAvailable),
+              std::tuple(0, 0.0, false));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, NewSpectrumOrModel,
+    testing::Values(DiscardCase{"OpenData",
+                                [](Module1& m, Dialogs& d, LibraryLoader& l, MenuState& menu) {
+                                    return OpenData(m, d, l, menu, example("synthetic_c1s.dat"));
+                                }},
+                    DiscardCase{"OpenConfiguration",
+                                [](Module1& m, Dialogs& d, LibraryLoader& l, MenuState& menu) {
+                                    return OpenConfiguration(m, d, l, menu,
+                                                             example("synthetic_c1s.cfg"));
+                                }},
+                    DiscardCase{"NewConfiguration",
+                                [](Module1& m, Dialogs&, LibraryLoader&, MenuState& menu) {
+                                    return NewConfiguration(m, menu).has_value();
+                                }}),
+    [](const testing::TestParamInfo<DiscardCase>& p) { return std::string(p.param.name); });
 
 // ---- Open > Configuration: sizes, and links repaired as read ----
 

@@ -3,7 +3,6 @@
 #include "command_fixture.h"
 #include "core/data_commands.h"
 #include "core/data_file_choice.h"
-#include "core/number_format.h"
 
 #include <gtest/gtest.h>
 
@@ -94,8 +93,8 @@ TEST_P(ReadDataFiles, QuestionsInOrderThenTheSpectrumOrNothingChanged)
     EXPECT_EQ(std::tuple(s.binding, s.photonEnergyKnown, s.hmu, s.fileName, m.dataSaved),
               std::tuple(c.binding, c.binding, c.hmu, dataFile(c.file), c.saved));
     EXPECT_TRUE(m.calculationDone);  // the open command's flags are left to it
-    const std::string panel = std::string("Photon Energy : ").append(formatNumber(c.hmu, "0.000"));
-    EXPECT_EQ(photonEnergyPanel(s), c.binding ? std::optional(panel + " eV  ") : std::nullopt);
+    const std::string panel = "Photon Energy : " + fixed(c.hmu, 3) + " eV  ";
+    EXPECT_EQ(photonEnergyPanel(s), c.binding ? std::optional(panel) : std::nullopt);
 }
 
 // clang-format off

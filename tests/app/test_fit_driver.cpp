@@ -4,7 +4,6 @@
 #include "command_fixture.h"
 #include "core/calculate.h"
 #include "core/fit_driver.h"
-#include "core/number_format.h"
 #include "reference_model.h"
 #include "synthetic_module.h"
 
@@ -90,7 +89,7 @@ TEST_F(StartFit, RecoversTheTrueParametersWithStandardDeviations)
         EXPECT_LT(chiSquares[i], chiSquares[i - 1]) << "iteration " << i + 1;
     }
     // R is √(χ²/NP), and the first ΔR is R itself.
-    const std::string firstR = formatNumber(std::sqrt(chiSquares[1] / kPoints), "0.000000");
+    const std::string firstR = fixed(std::sqrt(chiSquares[1] / kPoints), 6);
     EXPECT_EQ(panels[1].r, "R : " + firstR);
     EXPECT_EQ(panels[1].deltaR, "delta R : " + firstR + "   ");
 
@@ -171,11 +170,17 @@ TEST_F(StartFit, BreakAnsweredYesGoesOnAndNoStopsWithoutStandardDeviations)
     EXPECT_TRUE(menu.startFit.enabled);
 }
 
-// Exit chosen while the events of the fit run: the exit checks follow at once. Yes ends the
-// program there, No lets the fit go on to its normal end.
+// Exit chosen while the events of the fit run: the exit checks follow at once. Yes, or nothing
+// unsaved, ends the program there; No lets the fit go on to its normal end.
+enum class ExitMoment {
+    Start,           // the events before the first iteration: nothing calculated yet
+    AfterIteration,  // the events after the first iteration
+    ErrorMatrix,     // the events before the error-matrix call, after the last iteration
+};
+
 struct ExitCase {
     const char* name;
-    bool atErrorMatrix;       // at the events before the error matrix, else after iteration 1
+    ExitMoment moment;
     std::optional<bool> yes;  // the answer to the question; none when nothing is unsaved
     FitOutcome outcome;
 };
@@ -188,11 +193,16 @@ TEST_P(ExitDuringFit, RunsTheExitChecksThereAndGoesOnWhenCancelled)
     const std::string errorMatrixStatus =
         "  Finished fit   -   calculating error matrix and standard deviations  -  please wait";
     bool chosen = false;
-    hooks.exitChosen = [&] {
-        const bool now =
-            c.atErrorMatrix ? statuses.back() == errorMatrixStatus : panels.size() == 2;
-        return now && !std::exchange(chosen, true);
+    auto reached = [&] {
+        if (c.moment == ExitMoment::Start) {
+            return eventRuns == 1;
+        }
+        if (c.moment == ExitMoment::AfterIteration) {
+            return panels.size() == 2;
+        }
+        return statuses.back() == errorMatrixStatus;
     };
+    hooks.exitChosen = [&] { return reached() && !std::exchange(chosen, true); };
     if (c.yes) {
         dialogs.answerYesNo(*c.yes);
     }
@@ -204,26 +214,21 @@ TEST_P(ExitDuringFit, RunsTheExitChecksThereAndGoesOnWhenCancelled)
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
     const bool finished = c.outcome == FitOutcome::Finished;
     EXPECT_EQ(m.fitResults.standardDeviationsAvailable, finished);
-    EXPECT_EQ(panels.size() > 3, finished || c.atErrorMatrix);  // the fit went on
+    // Panels: the blank ones of the start, then one set per iteration.
+    const bool iteratedOn = panels.size() > 2;
+    EXPECT_EQ(iteratedOn, finished || c.moment == ExitMoment::ErrorMatrix);
     EXPECT_EQ(statuses.back() == "  Finished fit   -    waiting for user action", finished);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, ExitDuringFit, testing::Values(
-    ExitCase{"AfterAnIterationCancelled", false, false, FitOutcome::Finished},
-    ExitCase{"AfterAnIterationConfirmed", false, true, FitOutcome::Quit},
-    ExitCase{"AtTheErrorMatrixCancelled", true, false, FitOutcome::Finished},
-    ExitCase{"AtTheErrorMatrixConfirmed", true, true, FitOutcome::Quit}),
+    ExitCase{"AtTheStartWithNothingUnsaved", ExitMoment::Start, {}, FitOutcome::Quit},
+    ExitCase{"AfterAnIterationCancelled", ExitMoment::AfterIteration, false, FitOutcome::Finished},
+    ExitCase{"AfterAnIterationConfirmed", ExitMoment::AfterIteration, true, FitOutcome::Quit},
+    ExitCase{"AtTheErrorMatrixCancelled", ExitMoment::ErrorMatrix, false, FitOutcome::Finished},
+    ExitCase{"AtTheErrorMatrixConfirmed", ExitMoment::ErrorMatrix, true, FitOutcome::Quit}),
     [](const testing::TestParamInfo<ExitCase>& p) { return std::string(p.param.name); });
 // clang-format on
-
-TEST_F(StartFit, ExitAtTheStartWithNothingUnsavedEndsWithoutAQuestion)
-{
-    hooks.exitChosen = [this] { return eventRuns == 1; };
-    EXPECT_EQ(fit(), FitOutcome::Quit);
-    EXPECT_TRUE(dialogs.records().empty());
-    EXPECT_EQ(panels.size(), 1U);  // the blank panels of the start, no iteration
-}
 
 TEST_F(StartFit, MaxitZeroWarnsAndStillComputesTheErrorMatrix)
 {

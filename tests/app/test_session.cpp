@@ -34,7 +34,7 @@ namespace {
 
 using namespace test;
 using Texts = std::vector<std::string>;
-
+constexpr double kBackgroundTol = 1e-9;  // counts: a line of some hundred counts, a few roundings
 
 std::vector<double> yValues(const QCPGraph& graph)
 {
@@ -145,39 +145,61 @@ TEST_F(Session, BindingEnergyDataAreShownOnABindingAxis)
     EXPECT_EQ(m_window->pnlStatus(5)->text(), QStringLiteral("Photon Energy : 1486.600 eV  "));
 }
 
-// A zoom cuts the data the next calculation uses. Reset still brings the full spectrum back,
-// with the model calculated again on all of it rather than the curves of before.
-TEST_F(Session, ZoomedDataAreWhatTheNextCalculationUsesAndResetRestoresAll)
+// A zoom cuts the data the next calculation or fit uses. Reset still brings the full spectrum
+// back, with the last model calculated again on all of it rather than the curves of before:
+// the same peaks, and the background polynomial referred to the full spectrum's last point.
+class ZoomedThenReset : public Session, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ZoomedThenReset, ResetRestoresTheFullSpectrumWithTheModelOnIt)
 {
     calculated();
     const Spectrum full = m_module.spectrum;
     MenuState menu = m_window->menuState();
     ASSERT_EQ(ReSizePlot(m_module, menu, 283.0, 287.0), ZoomOutcome::Cut);
-    const int32_t zoomed = m_module.spectrum.np;
-    EXPECT_LT(zoomed, 601);
+    const auto zoomed = static_cast<std::size_t>(m_module.spectrum.np);
+    EXPECT_LT(zoomed, 601U);
     m_module.configuration.p[1] *= 2.0;  // a changed model: the old curves no longer hold
-    trigger("mnuCalculate");
+    trigger(GetParam());
     EXPECT_FALSE(m_module.zoom.zoomed);
-    EXPECT_EQ(chart().graph(1)->dataCount(), zoomed);
+    EXPECT_EQ(chart().graph(1)->dataCount(), static_cast<int>(zoomed));
     EXPECT_FALSE(m_module.dataSaved);
-    const std::vector<double> zoomedModel = m_module.spectrum.calculated;
+    const std::vector<double> zoomedComponents = m_module.fitResults.components;
+    const std::vector<double> p = m_module.engine.p;  // the model now shown
 
+    // After a fit Reset waits until Zoom is chosen again.
+    QRadioButton* zoom = m_window->graph()->optZoom();
+    QTest::mouseClick(zoom, Qt::LeftButton, {}, QPoint(6, zoom->height() / 2));
     QRadioButton* reset = m_window->graph()->optReset();
     ASSERT_TRUE(reset->isEnabled());
     QTest::mouseClick(reset, Qt::LeftButton, {}, QPoint(6, reset->height() / 2));
-    EXPECT_EQ(std::tuple(m_module.spectrum.np, m_module.spectrum.energy, m_module.spectrum.counts),
-              std::tuple(601, full.energy, full.counts));
+    const Spectrum& s = m_module.spectrum;
+    EXPECT_EQ(std::tuple(s.np, s.energy, s.counts), std::tuple(601, full.energy, full.counts));
     EXPECT_TRUE(m_module.dataSaved);
-    // The model on the full range agrees with the zoomed one where both exist.
     ASSERT_EQ(chart().graph(1)->dataCount(), 601);
-    const auto offset = std::distance(
-        full.energy.begin(), std::lower_bound(full.energy.begin(), full.energy.end(), 283.0));
-    for (std::size_t i = 0; i < zoomedModel.size(); ++i) {
-        EXPECT_DOUBLE_EQ(m_module.spectrum.calculated[static_cast<std::size_t>(offset) + i],
-                         zoomedModel[i]) << i;
+    EXPECT_EQ(yValues(*chart().graph(1)), s.calculated);
+    EXPECT_NE(s.calculated, full.calculated);
+
+    // Four peaks, then the background a0 + a1·(E − E(last point)).
+    const std::vector<double>& c = m_module.fitResults.components;
+    ASSERT_EQ(c.size(), 5U * 601U);
+    const auto offset = static_cast<std::size_t>(std::distance(
+        full.energy.begin(), std::lower_bound(full.energy.begin(), full.energy.end(), 283.0)));
+    for (std::size_t peak = 0; peak < 4; ++peak) {
+        for (std::size_t i = 0; i < zoomed; ++i) {
+            EXPECT_DOUBLE_EQ(c[offset + i + 601 * peak], zoomedComponents[i + zoomed * peak])
+                << "peak " << peak + 1 << " point " << i;
+        }
     }
-    EXPECT_NE(m_module.spectrum.calculated, full.calculated);
+    for (std::size_t i = 0; i < 601; ++i) {
+        const double background = p[20] + p[21] * (s.energy[i] - s.energy.back());
+        EXPECT_NEAR(c[i + 601 * 4], background, kBackgroundTol) << i;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, ZoomedThenReset, testing::Values("mnuCalculate", "mnuFit"),
+                         [](const testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param);
+                         });
 
 TEST_F(Session, NewConfigurationSavedAsThenReopenedAndShifted)
 {

@@ -1,10 +1,14 @@
 // HALMOR: writes the calculated spectra as columns, ".cal" (kind 0) or with the data ".cex"
-// (kind 1). It has no status argument, so every failure ends in writing nothing: the previous
-// file stays as it was.
+// (kind 1). It has no status argument, so every failure, and every value that is not finite,
+// ends in writing nothing: the previous file stays as it was.
 #include "atomic_file.h"
 #include "reports.h"
 #include "text.h"
 #include "varnix_io.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace {
 
@@ -17,6 +21,19 @@ std::span<const double> values(const double* first, std::size_t count)
 bool present(const double* first, std::size_t count)
 {
     return count == 0 || first != nullptr;
+}
+
+bool allFinite(std::span<const double> values)
+{
+    return std::ranges::all_of(values, [](double v) { return std::isfinite(v); });
+}
+
+// Plotting programs read "nan" or "inf" as numbers or choke on them; neither is a spectrum.
+bool allFinite(const varnix::io::CalculatedSpectra& spectra)
+{
+    return allFinite(spectra.energy) && allFinite(spectra.calculated)
+           && allFinite(spectra.components) && allFinite(spectra.counts)
+           && allFinite(spectra.residuals);
 }
 
 void writeCalculatedSpectra(const int32_t* np, const int32_t* ncomp, const double* energy,
@@ -48,7 +65,9 @@ void writeCalculatedSpectra(const int32_t* np, const int32_t* ncomp, const doubl
         spectra.residuals = values(residuals, n);
         spectra.residualScale = *residualScale;
     }
-    varnix::io::writeFileAtomically(path, varnix::io::formatCalculatedSpectra(spectra));
+    if (allFinite(spectra)) {
+        varnix::io::writeFileAtomically(path, varnix::io::formatCalculatedSpectra(spectra));
+    }
 }
 
 }  // namespace

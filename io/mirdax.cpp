@@ -19,7 +19,8 @@ void MIRDAX(const int32_t* peakParameterCount, const int32_t* nds, const int32_t
         const std::string path = varnix::io::fromBuffer(fileName, fileNameLength);
         const auto config = varnix::io::configurationFromArrays(
             peakParameterCount, nds, nbg, p, a, linkState, linkPartner, linkValue, linkKind, 0.0);
-        if (!config || path.empty()) {
+        // A value that is not finite is a fault in the model, not a result to record.
+        if (!config || !varnix::io::valuesFinite(*config) || path.empty()) {
             *status = varnix::io::kWriterBadArguments;
             return;
         }

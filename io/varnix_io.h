@@ -3,7 +3,8 @@
 // Every argument is passed by reference except string lengths, which follow their string by
 // value. Strings are character buffers of the given length (blank-padded; a NUL also ends
 // them). Arrays are contiguous and column-major; indices stored in them count from 1. A status
-// argument is 0 on success. Every writer writes a temporary file beside the target and renames
+// argument is 0 on success. Every writer writes a temporary file beside the target (for a
+// symbolic link, beside the file at the end of the link, which stays a link) and renames
 // it over the target only when the whole write succeeded; its statuses are 1 (the folder is
 // missing or cannot be written), 2 (the write failed on the way, a full disk say), 3 (the
 // target cannot be replaced, a folder say) and 4 (arguments it refuses to write, such as a
@@ -80,8 +81,8 @@ VARNIX_IO_ENTRY void KELSOP(const int32_t* maxit, const double* rmin, const doub
                             int32_t fileNameLength, int32_t* status);
 
 // Calculated spectra: kind 0 writes energy, calculated and components (".cal"); kind 1 adds
-// counts and residuals (".cex"). There is no status argument: a failed write leaves the
-// previous file, if any, as it was.
+// counts and residuals (".cex"). There is no status argument: a failed write, or a value that
+// is not finite, leaves the previous file, if any, as it was.
 VARNIX_IO_ENTRY void HALMOR(const int32_t* np, const int32_t* ncomp, const double* energy,
                             const double* counts, const double* calculated,
                             const double* components, const int32_t* residualScale,

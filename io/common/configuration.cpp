@@ -279,20 +279,24 @@ std::string formatConfiguration(const ConfigurationData& config)
     return text;
 }
 
+bool valuesFinite(const ConfigurationData& config)
+{
+    const auto finite = [](double x) { return std::isfinite(x); };
+    return std::isfinite(config.hmuConfig) && std::ranges::all_of(config.a, finite)
+           && std::ranges::all_of(config.p, finite) && std::ranges::all_of(config.linkValue, finite);
+}
+
 bool isConsistent(const ConfigurationData& config)
 {
     const auto n = static_cast<std::size_t>(config.nds) * kParametersPerPeak;
     if (config.nds < 0 || config.nds > kMaxPeaks || config.nbg < 0
         || config.nbg > kMaxBackgroundCoefficients || config.p.size() != n
         || config.linkState.size() != n || config.linkPartner.size() != n
-        || config.linkValue.size() != n || config.linkKind.size() != n
-        || !std::isfinite(config.hmuConfig)
-        || !std::ranges::all_of(config.a, [](double x) { return std::isfinite(x); })) {
+        || config.linkValue.size() != n || config.linkKind.size() != n || !valuesFinite(config)) {
         return false;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        if (!std::isfinite(config.p[i]) || !std::isfinite(config.linkValue[i])
-            || config.linkState[i] < kLinkVaried || config.linkState[i] > kLinkFixed
+        if (config.linkState[i] < kLinkVaried || config.linkState[i] > kLinkFixed
             || config.linkPartner[i] < 1 || static_cast<std::size_t>(config.linkPartner[i]) > n
             || config.linkKind[i] < kLinkNone || config.linkKind[i] > kLinkPlus) {
             return false;

@@ -81,6 +81,10 @@ ReadStatus parseConfiguration(std::string_view text, ConfigurationData& config);
 // that (a varied parameter naming another partner, say) are the program's to repair.
 bool isConsistent(const ConfigurationData& config);
 
+// Whether every value is finite: HMUConfig, the three background coefficients, and each peak
+// parameter's value and link value.
+bool valuesFinite(const ConfigurationData& config);
+
 std::string formatConfiguration(const ConfigurationData& config);
 
 // The configuration the program passes as arrays (the sizes as it states them), or nothing

@@ -153,6 +153,11 @@ SettingsStatus parseSettings(std::string_view text, Settings& settings)
     Settings parsed;
     parsed.dataExtension = (*values)[0];
     parsed.configExtension = (*values)[1];
+    // A control character, a NUL above all, would end or garble the program's extension, and
+    // PARVIK could not write it back.
+    if (!printable(parsed.dataExtension) || !printable(parsed.configExtension)) {
+        return kSettingsMalformed;
+    }
     for (std::size_t i = 0; i < kColourCount; ++i) {
         const std::optional<int32_t> colour = parseColour((*values)[kFirstColourLabel + i]);
         if (!colour) {

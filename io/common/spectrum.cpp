@@ -80,7 +80,7 @@ bool isVarnixDat(const std::vector<std::string_view>& lines)
 {
     return !lines.empty()
            && (lines[0].starts_with(';') || istartsWith(lines[0], "energy_scale")
-               || istartsWith(lines[0], "photon_energy"));
+               || istartsWith(lines[0], "photon_energy") || istartsWith(lines[0], "header_line"));
 }
 
 bool startsWithNumber(const std::vector<std::string_view>& lines)

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -353,7 +355,7 @@ struct FailureCase {
     Command command;
     std::string failure;
     std::string notFound;
-    void (*spoil)(Module1&) = nullptr;  // a state the writer refuses; else a name it cannot use
+    void (*spoil)(Module1&) = nullptr;  // a state the writer refuses; else the disk is full
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out)
@@ -361,12 +363,24 @@ void PrintTo(const FailureCase& c, std::ostream* out)
     *out << c.name;
 }
 
-// A name the file system holds but whose temporary sibling would be too long to create: the
-// write fails even for root, to whom no folder is read-only.
-std::string longName(const TempFolder& folder)
-{
-    return folder.file(std::string(248, 'n').append(".txt"));
-}
+// While it lives, writes fail on the way as on a full disk: a file-size limit holds even for
+// root, to whom no folder is read-only.
+class DiskFull {
+public:
+    DiskFull()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, SIG_IGN);  // so that writing past the limit fails, not kills
+        const rlimit tiny{10, m_saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~DiskFull() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+
+private:
+    rlimit m_saved{};
+};
 
 class OutputFailures : public testing::TestWithParam<FailureCase> {};
 
@@ -375,14 +389,20 @@ TEST_P(OutputFailures, ShowTheMessageAndKeepThePreviousFile)
     const FailureCase& c = GetParam();
     TempFolder folder;
     Module1 m = calculatedState(folder.path().string());
-    const std::string target = c.spoil ? folder.file("old.txt") : longName(folder);
+    const std::string target = folder.file("old.txt");
     std::ofstream(target) << "old";
     if (c.spoil) {
         c.spoil(m);
     }
     LibraryLoader loader;
     ScriptedDialogs dialogs;
-    EXPECT_FALSE(run(c.command, m, dialogs, loader, target));
+    {
+        std::optional<DiskFull> full;
+        if (!c.spoil) {
+            full.emplace();
+        }
+        EXPECT_FALSE(run(c.command, m, dialogs, loader, target));
+    }
     EXPECT_EQ(readFile(target), "old");
     EXPECT_EQ(dialogs.texts(), Texts{c.failure});
 }
@@ -487,7 +507,11 @@ TEST(SaveCalc, MarksSavedOnlyAfterTheWrite)
     Module1 m = calculatedState(folder.path().string());
     ScriptedDialogs dialogs;
     MenuState menu;
-    EXPECT_FALSE(saveCalculatedSpectraAs(m, dialogs, loader, menu, longName(folder), true));
+    {
+        const DiskFull full;
+        EXPECT_FALSE(
+            saveCalculatedSpectraAs(m, dialogs, loader, menu, folder.file("a.cex"), true));
+    }
     EXPECT_FALSE(m.calculationSaved);
     EXPECT_EQ(menu, MenuState{});
     EXPECT_EQ(dialogs.texts(), Texts{kCalcError});

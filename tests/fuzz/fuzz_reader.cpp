@@ -1,13 +1,17 @@
 // libFuzzer entry for one data reader, chosen at build time by VARNIX_FUZZ_READER. Besides
 // crashes and sanitizer reports, a result that breaks a reader's promises aborts, so that the
-// fuzzer keeps the input like a crash.
+// fuzzer keeps the input like a crash; for the program's own .dat layout that includes
+// reading back the same spectrum from what WOLDEK would write of it.
 #include "spectrum.h"
 #include "text.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -37,6 +41,33 @@ using namespace varnix::io;
 [[maybe_unused]] SpectrumData columns(std::string_view text)
 {
     return parseColumns(text);
+}
+
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](double x, double y) { return sameBits(x, y); });
+}
+
+// The program's own layout must also give back what WOLDEK writes of a spectrum read from it.
+[[maybe_unused]] SpectrumData varnix_dat(std::string_view text)
+{
+    SpectrumData data = parseVarnixDat(text);
+    if (data.status == kReadOk) {
+        const SpectrumData again = parseVarnixDat(formatVarnixDat(data));
+        if (again.status != kReadOk || again.header != data.header || again.binding != data.binding
+            || again.photonEnergyStated != data.photonEnergyStated
+            || !sameBits(again.photonEnergy, data.photonEnergy)
+            || !sameBits(again.energies, data.energies) || !sameBits(again.counts, data.counts)) {
+            std::abort();
+        }
+    }
+    return data;
 }
 
 bool sane(const SpectrumData& data)

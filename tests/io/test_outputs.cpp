@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <tuple>
@@ -17,6 +19,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // A fresh folder, removed with everything in it.
 struct TempFolder {
@@ -56,6 +60,7 @@ struct Model {
     std::vector<int32_t> kind = {0, 0, 0, 0, 0, 2, 1, 0, 1, 0};
     std::vector<double> areas = {3, 1};
     int32_t np = 5, ncomp = 2, fileKind = 1, residualScale = 5;  // the spectra: a .cex
+    std::size_t notFiniteAt = SIZE_MAX;  // a spectra value made infinite, column after column
 };
 
 // Value k of the spectra, column after column in the order of the file: every size and sign,
@@ -84,7 +89,7 @@ bool writeReport(const std::string& report, const Model& m, const fs::path& file
     const auto np = static_cast<std::size_t>(m.np), ncomp = static_cast<std::size_t>(m.ncomp);
     std::vector<double> spectra(np * (ncomp + 4));
     for (std::size_t k = 0; k < spectra.size(); ++k) {
-        spectra[k] = spectraValue(k);
+        spectra[k] = k == m.notFiniteAt ? -kInfinity : spectraValue(k);
     }
     const auto column = [&](std::size_t k) { return spectra.data() + k * np; };
     const bool cex = m.fileKind == 1;  // counts and residuals must not be read otherwise
@@ -151,9 +156,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CalculatedSpectraFile,
 
 // A report written from Model(), changed, into a folder holding old.txt and sub/marker. With
 // rows it must succeed, and each row, found by its first word, end in the words that follow
-// (be all of them if as many), or be missing if none follow. Without rows it must fail, by
-// the path itself (as root a read-only folder does not stop a write) or by arguments refused
-// even over a file that exists. Either way nothing else may change, no temporary file stay.
+// (be all of them if as many), or be missing if none follow. Without rows its arguments must
+// be refused, even over a file that exists. Either way nothing else may change, no temporary
+// file stay. Where a write can fail is tested for every writer in test_writers.cpp.
 struct ReportCase {
     std::string name;
     const char* report;
@@ -229,13 +234,15 @@ std::vector<ReportCase> reportCases()
          {{"Pos1", "Height1", "GFWHM1", "LFWHM2", "GFWHM2", "a0", "a1"},
           {"LFWHM2", "-0.2000", "-", "-0.0526", "1.0000", "-0.0303", "-0.0250", "-0.0213"}}},
         {"CalUnknownKind", "cal", "old.txt", [](Model& m) { m.fileKind = 2; }},
+        // A value that is not finite is refused, not written as "nan" or "-".
+        {"CalCalculatedInfinite", "cal", "old.txt", [](Model& m) { m.notFiniteAt = 6; }},
+        {"CexResidualInfinite", "cal", "old.txt", [](Model& m) { m.notFiniteAt = 29; }},
+        {"ConfigValueNotANumber", "config", "old.txt", [](Model& m) { m.p[3] = std::nan(""); }},
+        {"ConfigLinkValueInfinite", "config", "old.txt", [](Model& m) { m.value[5] = kInfinity; }},
         {"ConfigCountNotFiveNds", "config", "old.txt", [](Model& m) { m.count = 9; }},
         {"ResultsNparNotFiveNdsPlusNbg", "results", "old.txt", [](Model& m) { m.nbg = 1; }},
         // A matrix labelled with the wrong names would be worse than none.
         {"CorrNfreeWrong", "corr", "old.txt", [](Model& m) { m.nfree = 6; }}};
-    for (const char* report : {"config", "results", "corr", "cal"}) {
-        cases.push_back({std::string(report).append("TargetIsAFolder"), report, "sub", asIs});
-    }
     return cases;
 }
 

@@ -261,7 +261,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {1400.6, 1401.1, 1401.6, 1402.1}, {1210, 2950, 5620, 3310}, false, 1486.6, ""},
         refused("InclusionList", "vamas/inclusion_list.vms", "k != 0"),
         refused("FutureExperimentEntries", "vamas/future_experiment_entries.vms", "fe != 0"),
+        au("EmptyBlockSkipped", "vamas/empty_block_then_spectrum.vms",
+           "Block 1 of 2: Au 4f empty (Au 4f), 0 points"),
         refused("NoEnergyBlock", "vamas/no_energy_block.vms", "no block"),
+        refused("OnlyAnEmptyBlock", "vamas/empty_block.vms", "no block holds values"),
         refused("MappingScan", "vamas/mapping_scan.vms", "REGULAR")),
     caseName);
 

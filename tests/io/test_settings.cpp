@@ -4,12 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <array>
 #include <bit>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -79,7 +76,8 @@ const HandWritten kFiles[] = {
     {"does_not_exist.dat", 1, 1}, {"empty.dat", 2, 2}, {"missing_colour.dat", 2, 2},
     {"repeated_label.dat", 2, 2}, {"unknown_label.dat", 2, 2}, {"negative_colour.dat", 2, 2},
     {"colour_out_of_range.dat", 2, 2}, {"colour_not_a_number.dat", 2, 2},
-    {"extension_too_long.dat", 2, 2}, {"fit_defaults.dat", 2, 0},
+    {"extension_too_long.dat", 2, 2}, {"extension_with_nul.dat", 2, 2},
+    {"fit_defaults.dat", 2, 0},
     {"fit_byte_order_mark.dat", 2, 0}, {"fit_integer_as_real.dat", 2, 2},
     {"fit_integer_too_large.dat", 2, 2}, {"fit_missing_label.dat", 2, 2},
     {"fit_not_finite.dat", 2, 2}, {"fit_value_missing.dat", 2, 2}, {"fit_two_values.dat", 2, 2},
@@ -150,42 +148,5 @@ TEST(SettingsRoutines, ReadBackWhatWasWrittenAndRefuseWhatCouldNotBe)
     EXPECT_EQ(fs::status(path).permissions(), fs::perms{0640});
     EXPECT_EQ(dir.entries(), 1);  // no temporary file left
 }
-
-// A write that must fail, its target relative to the scratch folder (or absolute).
-struct Fault {
-    const char* name;
-    const char* target;
-};
-
-class SettingsWriterFault : public testing::TestWithParam<Fault> {};
-
-TEST_P(SettingsWriterFault, LeavesThePreviousFileAndNoOther)
-{
-    const ScratchDir dir;
-    const std::string oldText = "previous contents\n";
-    const std::string path = (dir.path / GetParam().target).string();
-    std::ofstream(dir.path / "old.dat") << oldText;
-    fs::create_directory(dir.path / "folder");
-    // A file-size limit makes the write fail on the way, as a full disk would, even for root.
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit limit{std::string_view(GetParam().name) == "DiskFull" ? 10 : saved.rlim_cur,
-                       saved.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);  // so that writing past the limit fails instead of killing
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_GT(settingsFile(PARVIK, path, kProgramSettings), 0);
-    EXPECT_GT(fitFile(KELSOP, path, kProgramControls), 0);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::ifstream in(dir.path / "old.dat", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), oldText);
-    EXPECT_EQ(dir.entries(), 2);  // the folder and the previous file, no temporary or new one
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, SettingsWriterFault,
-                         testing::Values(Fault{"TargetIsFolder", "folder"},
-                                         Fault{"MissingFolder", "missing/new.dat"},
-                                         Fault{"UnderProc", "/proc/varnix-test.dat"},
-                                         Fault{"DiskFull", "old.dat"}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

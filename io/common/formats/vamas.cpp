@@ -1,8 +1,8 @@
 // VAMAS (ISO 14976) reader for .vms and PHI MultiPak's .npl. The format has no keys: what a
 // line means follows from its position and from the counts and modes read before it, so the
 // reader walks the lines in order and decides every conditional line from the experiment mode
-// or the block's technique. One spectrum is returned, the first block whose abscissa is an
-// energy; the header lists every block. Layout and traps: docs/formats.md.
+// or the block's technique. One spectrum is returned, the first block on an energy axis that
+// holds values; the header lists every block. Layout and traps: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"
@@ -405,7 +405,8 @@ void VamasParser::readBlocks(SpectrumData& data)
         }
         const bool energy = block.scale != Scale::None;
         m_blocks.push_back({blockName(block), block.points(), energy});
-        if (!m_chosen && energy) {
+        // A block without values is no spectrum to return; a later one may hold one.
+        if (!m_chosen && energy && block.values > 0) {
             m_chosenIndex = m_blocks.size() - 1;
             m_problem = readPoints(block, data);
             m_damaged = !m_problem.empty();
@@ -450,7 +451,7 @@ SpectrumData VamasParser::read()
         return failure(kReadHeaderError, kFormat,
                        m_damaged
                            ? "block " + std::to_string(m_blocks.size() + 1) + " cannot be read"
-                           : std::string("no block holds an energy spectrum"));
+                           : std::string("no block holds values on an energy axis"));
     }
     data.binding = m_chosen->scale == Scale::Binding;
     statePhotonEnergy(data, m_chosen->photonEnergy);

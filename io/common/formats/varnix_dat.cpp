@@ -1,7 +1,8 @@
-// The program's own data layout (.dat): header lines beginning with ";", the keyword lines
-// "energy_scale binding|kinetic" and "photon_energy <eV>", then one point a line: energy and
-// counts separated by blanks, tabs or a comma; further columns are ignored. Written by WOLDEK,
-// read back by every data reader through parseVarnixDat. Layout and example: docs/formats.md.
+// The program's own data layout (.dat): header lines beginning with ";" or held by the keyword
+// "header_line", the keyword lines "energy_scale binding|kinetic" and "photon_energy <eV>",
+// then one point a line: energy and counts separated by blanks, tabs or a comma; further
+// columns are ignored. Written by WOLDEK, read back by every data reader through
+// parseVarnixDat. Layout and example: docs/formats.md.
 #include "spectrum.h"
 #include "text.h"
 
@@ -9,6 +10,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace varnix::io {
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr std::string_view kScaleKeyword = "energy_scale";
 constexpr std::string_view kPhotonKeyword = "photon_energy";
+constexpr std::string_view kHeaderKeyword = "header_line";
 
 bool isSeparator(char c)
 {
@@ -121,6 +124,30 @@ bool takeKeyword(std::string_view line, SpectrumData& spectrum, bool& scaleSeen)
     return false;
 }
 
+// The header line a "header_line" line holds: everything after the keyword and one blank or
+// tab, to the end of the raw line, so that blanks at either end come back as they were
+// written. Nothing when the line is another keyword.
+std::optional<std::string_view> headerLineValue(std::string_view raw, std::string_view line)
+{
+    if (!sameWord(line.substr(0, std::min(line.size(), kHeaderKeyword.size())), kHeaderKeyword)) {
+        return std::nullopt;
+    }
+    std::string_view rest =
+        raw.substr(static_cast<std::size_t>(line.data() - raw.data()) + kHeaderKeyword.size());
+    if (!rest.empty() && rest.front() != ' ' && rest.front() != '\t') {
+        return std::nullopt;
+    }
+    rest.remove_prefix(std::min<std::size_t>(rest.size(), 1));
+    return rest;
+}
+
+// Whether a header line comes back unchanged when written as it is: it must begin with ";"
+// and end in nothing the reader trims.
+bool readsBackAsWritten(std::string_view line)
+{
+    return line.starts_with(';') && trimmed(line).size() == line.size();
+}
+
 SpectrumData finished(SpectrumData spectrum, ReadStatus status)
 {
     spectrum.status = status;
@@ -163,6 +190,10 @@ SpectrumData parseVarnixDat(std::string_view text)
             continue;
         }
         if (inHeader && !looksNumeric(line)) {
+            if (const auto header = headerLineValue(raw, line)) {
+                spectrum.addHeader(*header);
+                continue;
+            }
             if (!takeKeyword(line, spectrum, scaleSeen)) {
                 return finished(std::move(spectrum), kReadHeaderError);
             }
@@ -183,18 +214,17 @@ SpectrumData parseVarnixDat(std::string_view text)
 std::string formatVarnixDat(const SpectrumData& spectrum)
 {
     std::string out;
-    for (const std::string& line : spectrum.header) {
-        // Header lines that do not yet begin with ";" (from other formats) get one, so that
-        // they stay header lines; the program's own lines carry theirs already.
-        if (line.empty() || line.front() != ';') {
-            out += "; ";
-        }
-        const std::size_t start = out.size();
-        out.append(line, 0, std::min(line.size(), kHeaderWidth));
+    for (const std::string& header : spectrum.header) {
+        std::string line = header.substr(0, kHeaderWidth);
         // A line break inside a header line would end it early when read back.
-        std::replace_if(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
-                        [](char c) { return c == '\n' || c == '\r'; }, ' ');
-        out += '\n';
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        // The program's own lines carry their ";"; any other line (one from another format,
+        // say) goes under the keyword, which keeps it as it is rather than adding to it.
+        if (!readsBackAsWritten(line)) {
+            out.append(kHeaderKeyword).append(" ");
+        }
+        out.append(line).append("\n");
     }
     out += kScaleKeyword;
     out += spectrum.binding ? " binding\n" : " kinetic\n";

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libqcustomplot-dev
           ghostscript xvfb xauth)
-# The benchmark compares against lmfit; install it too when asked for.
+# The benchmark compares against lmfit, whose model convolves with scipy's FFT; install them
+# too when asked for.
 if [[ "${1:-}" == "--bench" ]]; then
-    packages+=(python3-lmfit python3-numpy)
+    packages+=(python3-lmfit python3-numpy python3-scipy)
 fi
 
 missing=()

@@ -167,7 +167,8 @@ def sweep_rows(run, n):
     lm = run["lmfit"].get(n)
     lowest, _ = lowest_found(run, n)
     rows = []
-    for (m, eps, rmin), v in sorted(run["sweep"].items()):
+    # Loosest controls first: the table then reads from the cheapest fits to the tightest.
+    for (m, eps, rmin), v in sorted(run["sweep"].items(), key=lambda kv: (-kv[0][1], -kv[0][2])):
         if m != n:
             continue
         chi2 = float(v["chi2_converged"])

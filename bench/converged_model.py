@@ -3,8 +3,9 @@
 Every fit of the benchmark, lmfit's and the engine's at whatever controls, is judged by the
 chi-square of its final parameters under this one model, so that no fit can look better
 through its own integration error. It calls ZORVANT of libzorvant.so in mode 0 (calculate)
-through ctypes, with a Simpson EPS of 1e-10, up to 30 refinement steps and a window of six
-widths about each point, where the Gaussian has fallen below 1e-43: what is left is the
+through ctypes, with a Simpson EPS of 1e-10, up to 30 refinement steps and an Integration
+Range of 6: the window then reaches at least four Gaussian FWHM from each point (six unless the
+line is Gaussian-dominated), where the Gaussian is below 1e-19, and what is left is the
 convolution integral itself, to about 1e-10 relative.
 """
 

@@ -423,14 +423,15 @@ void printResult(const BenchProblem& p, const Measurement& m, double singleThrea
         "evaluations=%lld evals_per_integral=%.4g ns_per_eval=%.4g speedup=%.4g "
         "model_passes=%d lambda_failures=%d inversion_failures=%d "
         "share_derivative_passes=%.4f share_model_passes=%.4f "
-        "share_areas_widths=%.4f share_rest=%.4f params=%s\n",
+        "share_areas_widths=%.4f share_rest=%.4f model_pass_seconds=%.6g "
+        "derivative_pass_seconds=%.6g params=%s\n",
         p.np(), m.threads, c.simpson.eps, c.rmin, m.mode0, m.mode1, f.seconds, f.iterations, f.stop,
         f.chiSquare, f.r, static_cast<long long>(f.count.integrals),
         static_cast<long long>(f.count.evaluations),
         evaluations / static_cast<double>(f.count.integrals), f.seconds * 1e9 / evaluations,
         singleThreadFit / f.seconds, f.modelPasses, f.lambdaFailures, f.inversionFailures,
         b.derivatives / f.seconds, b.models / f.seconds, b.areasWidths / f.seconds,
-        rest / f.seconds, joined(f.parameters, ',').c_str());
+        rest / f.seconds, b.modelAtEnd, b.derivativesAtEnd, joined(f.parameters, ',').c_str());
 }
 
 FitControls controlsWith(double eps, double rmin)

@@ -118,6 +118,11 @@ def rows_for(n, run):
     rows = [
         ("lmfit whole fit [s], function evaluations",
          f"{lm_seconds:.4g}, {lm['nfev']}", ""),
+        ("lmfit time per function evaluation [ms]",
+         f"{1e3 * lm_seconds / f(lm, 'nfev'):.3g}", ""),
+        ("engine model pass / derivative pass at the fitted parameters, all cores [ms]",
+         f"{1e3 * f(all_, 'model_pass_seconds'):.3g} / "
+         f"{1e3 * f(all_, 'derivative_pass_seconds'):.3g}", ""),
         ("lmfit model vs converged integral, largest |diff|/sigma (true / fitted parameters)",
          f"{f(lm, 'model_off_sigma_true'):.2g} / {f(lm, 'model_off_sigma_fitted'):.2g}", ""),
         ("engine mode 0 call, 1 thread / all cores [s]",

@@ -123,7 +123,7 @@ def rows_for(n, run):
         ("engine model pass / derivative pass at the fitted parameters, all cores [ms]",
          f"{1e3 * f(all_, 'model_pass_seconds'):.3g} / "
          f"{1e3 * f(all_, 'derivative_pass_seconds'):.3g}", ""),
-        ("lmfit model vs converged integral, largest |diff|/sigma (true / fitted parameters)",
+        ("lmfit model vs converged integral, largest difference in sigma (true / fitted)",
          f"{f(lm, 'model_off_sigma_true'):.2g} / {f(lm, 'model_off_sigma_fitted'):.2g}", ""),
         ("engine mode 0 call, 1 thread / all cores [s]",
          f"{f(one, 'mode0_seconds'):.4g} / {f(all_, 'mode0_seconds'):.4g}", ""),

@@ -7,7 +7,8 @@ covering the data range plus margins, convolved with the sampled Gaussian by FFT
 (scipy.signal.fftconvolve), scaled so that it equals Height at Pos and interpolated onto the
 data energies, on a polynomial background in (E - E_last). lmfit's `leastsq` with its
 defaults (finite-difference Jacobian, default tolerances) fits the same counts from the same
-start, weighted with 1/sigma.
+start, weighted with 1/sigma, with every LFWHM bounded below (0.01 eV by default) so that the
+grid, which follows the narrowest line, stays finite.
 
 The model is written here from its mathematical definition, not taken from the engine. The
 script checks it against the converged integral (the engine in mode 0 at a tight tolerance,
@@ -26,7 +27,7 @@ import time
 
 import numpy as np
 
-from converged_model import ConvergedModel
+from converged_model import ConvergedModel, chi_square
 
 try:
     import lmfit
@@ -151,11 +152,6 @@ def fit(spectrum, model, lfwhm_min):
     return result, values, seconds
 
 
-def chi_square(spectrum, model_values):
-    r = (spectrum["counts"] - model_values) / spectrum["sigma"]
-    return float(r @ r)
-
-
 def worst_in_sigma(spectrum, a, b):
     """Largest |a - b| over the points, in units of the counts' sigma."""
     return float(np.max(np.abs(a - b) / spectrum["sigma"]))
@@ -187,7 +183,7 @@ def main():
     seconds = statistics.median(times)
     evaluations = model.evaluations
     fitted = model(values)
-    chi2 = chi_square(spectrum, fitted)
+    chi2 = chi_square(spectrum["counts"], spectrum["sigma"], fitted)
     off_true = worst_in_sigma(spectrum, model(spectrum["true"]), converged(spectrum["true"]))
     off_fitted = worst_in_sigma(spectrum, fitted, converged(values))
 

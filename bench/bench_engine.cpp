@@ -1,12 +1,15 @@
 // varnix-bench: times the fit engine on the deterministic synthetic spectrum (four overlapping
-// asymmetric peaks on a linear background) with the default fit controls: one model
-// calculation (mode 0), one Levenberg–Marquardt iteration (mode 1) and a whole fit run by the
-// fit command's stopping rules, each on one thread and on all cores. It also writes the
-// spectrum, the parameters and the engine's model to text files, so that the lmfit comparison
-// (lmfit_fit.py) fits exactly the same counts from the same start.
+// asymmetric peaks on a linear background) with the default fit controls, or with the Simpson
+// EPS and RMIN given: one model calculation (mode 0), one Levenberg–Marquardt iteration
+// (mode 1) and a whole fit run by the fit command's stopping rules, each on one thread and on
+// all cores. With --sweep it times only the whole fit on all cores, for every combination of
+// the EPS and RMIN values given. It also writes the spectrum, the parameters and the engine's
+// model to text files, so that the lmfit comparison (lmfit_fit.py) fits exactly the same
+// counts from the same start.
 //
-// Every figure is printed twice: as a table for people and as `RESULT key=value …` lines that
-// run_benchmarks.sh reads.
+// Every figure is printed twice: as a table for people and as `RESULT key=value …` (or
+// `SWEEP …`) lines that run_benchmarks.sh reads; each carries the fitted parameters, which
+// bench_report.py judges with converged integrals.
 
 #include "engine_call.h"
 #include "fundsg.h"
@@ -53,11 +56,14 @@ constexpr SimpsonControls kReferenceSimpson{1e-9, 21};
 
 struct Options {
     std::vector<int32_t> sizes{601, 4001};
-    int32_t repeat = 5;      // repetitions of the short timings; the best one counts
-    int32_t fitRepeat = 1;   // repetitions of the whole fit
-    std::string dataDir;     // where to write synthetic_<NP>.txt, when given
+    std::vector<double> eps{FitControls{}.simpson.eps};
+    std::vector<double> rmin{FitControls{}.rmin};
+    int32_t repeat = 5;     // repetitions of the short timings; the median counts
+    int32_t fitRepeat = 1;  // repetitions of the whole fit; the median counts
+    std::string dataDir;    // where to write synthetic_<NP>.txt, when given
     bool dataOnly = false;
-    bool trace = false;      // one line per engine call of the fits
+    bool trace = false;  // one line per engine call of the fits
+    bool sweep = false;  // whole fits on all cores for every EPS and RMIN given
 };
 
 // The synthetic spectrum with all parameters free and the fit controls of the benchmark.
@@ -83,10 +89,7 @@ public:
     {
         return state0(parameters, m_controls.lambda);
     }
-    double chiSquare(const std::vector<double>& model) const
-    {
-        return FCHI(counts, sigmas, model);
-    }
+    double chiSquare(const std::vector<double>& model) const { return FCHI(counts, sigmas, model); }
 
 private:
     SyntheticSpectrum m_spectrum;
@@ -99,22 +102,24 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Best of `repeat` runs: the minimum is the run least disturbed by the rest of the machine.
-double bestSeconds(int32_t repeat, const std::function<void()>& run)
+// Median of `repeat` runs: the typical run, which a busy moment of the rest of the machine
+// moves less than the mean and which no lucky run sets alone.
+double medianSeconds(int32_t repeat, const std::function<void()>& run)
 {
-    double best = 1e300;
+    std::vector<double> seconds;
     for (int32_t r = 0; r < std::max(repeat, 1); ++r) {
         const Clock::time_point start = Clock::now();
         run();
-        best = std::min(best, secondsSince(start));
+        seconds.push_back(secondsSince(start));
     }
-    return best;
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
 }
 
 double modeSeconds(const BenchProblem& p, int32_t mode, int32_t repeat)
 {
     const EngineInput in = p.input(mode);
-    return bestSeconds(repeat, [&] {
+    return medianSeconds(repeat, [&] {
         EngineState st = p.stateAt(p.spectrum().startParameters);
         runEngine(in, st);
     });
@@ -124,11 +129,11 @@ struct FitOutcome {
     double seconds = 0.0;
     int32_t iterations = 0;
     double r = 0.0;
-    double chiSquare = 0.0;     // of the returned parameters (the model of the final call)
+    double chiSquare = 0.0;  // of the returned parameters (the model of the final call)
     double conditionNumber = 0.0;
     std::vector<double> parameters;
     IntegrationCount count;
-    int32_t modelPasses = 0;    // model calculations of λ trials and of recalculations
+    int32_t modelPasses = 0;  // model calculations of λ trials and of recalculations
     // The path of the fit, for the breakdown: the parameters each mode 1 call started from
     // and its model passes.
     std::vector<std::vector<double>> callStart;
@@ -166,11 +171,11 @@ const char* stopReason(double r, double deltaR, double rmin)
 void traceCall(int32_t counter, double seconds, double lambdaBefore, double r, double deltaR,
                const EngineState& st, int32_t passes, const IntegrationCount& work)
 {
-    std::printf("  iteration %2d  %.4f s  lambda %-8.2g  R %.8f  dR %+.3e  status %d/%d  "
-                "model passes %d  evaluations/integral %.1f\n",
-                counter, seconds, lambdaBefore, r, deltaR, st.inversionStatus, st.lambdaStatus,
-                passes,
-                static_cast<double>(work.evaluations) / static_cast<double>(work.integrals));
+    std::printf(
+        "  iteration %2d  %.4f s  lambda %-8.2g  R %.8f  dR %+.3e  status %d/%d  "
+        "model passes %d  evaluations/integral %.1f\n",
+        counter, seconds, lambdaBefore, r, deltaR, st.inversionStatus, st.lambdaStatus, passes,
+        static_cast<double>(work.evaluations) / static_cast<double>(work.integrals));
 }
 
 // The fit command's loop: mode 1 while the counter is at most MAXIT, stopping when R or its
@@ -200,8 +205,8 @@ FitOutcome runFit(const BenchProblem& p, bool trace)
         out.r = std::sqrt(st.chiSquare / static_cast<double>(p.np()));
         const double deltaR = counter == 1 ? out.r : previousR - out.r;
         if (trace) {
-            traceCall(counter, callSeconds, lambdaBefore, out.r, deltaR, st,
-                      out.callPasses.back(), work);
+            traceCall(counter, callSeconds, lambdaBefore, out.r, deltaR, st, out.callPasses.back(),
+                      work);
         }
         if (const char* reason = stopReason(out.r, deltaR, c.rmin)) {
             out.stop = reason;
@@ -222,16 +227,17 @@ FitOutcome runFit(const BenchProblem& p, bool trace)
     return out;
 }
 
-FitOutcome bestFit(const BenchProblem& p, int32_t repeat, bool trace)
+// The fit of median time among `repeat` runs; every run follows the same path, so only the
+// time differs.
+FitOutcome medianFit(const BenchProblem& p, int32_t repeat, bool trace)
 {
-    FitOutcome best = runFit(p, trace);
-    for (int32_t r = 1; r < repeat; ++r) {
-        FitOutcome next = runFit(p, trace);
-        if (next.seconds < best.seconds) {
-            best = std::move(next);
-        }
+    std::vector<FitOutcome> fits;
+    for (int32_t r = 0; r < std::max(repeat, 1); ++r) {
+        fits.push_back(runFit(p, trace));
     }
-    return best;
+    std::sort(fits.begin(), fits.end(),
+              [](const FitOutcome& a, const FitOutcome& b) { return a.seconds < b.seconds; });
+    return std::move(fits[fits.size() / 2]);
 }
 
 // The whole fit's time split by kind of work, each piece timed again on the parameters the
@@ -243,8 +249,8 @@ struct Breakdown {
     double derivatives = 0.0;
     double models = 0.0;
     double areasWidths = 0.0;
-    double modelAtEnd = 0.0;       // one model pass at the fitted parameters
-    double derivativesAtEnd = 0.0; // one pass with the Jacobian there
+    double modelAtEnd = 0.0;        // one model pass at the fitted parameters
+    double derivativesAtEnd = 0.0;  // one pass with the Jacobian there
 };
 
 double modelPassSeconds(const BenchProblem& p, const std::vector<double>& parameters,
@@ -253,11 +259,11 @@ double modelPassSeconds(const BenchProblem& p, const std::vector<double>& parame
     const ModelSetup setup = p.setup();
     EngineState st = p.stateAt(parameters);
     std::vector<double> jacobian(derivatives ? p.np() * static_cast<std::size_t>(p.nfree()) : 0);
-    return bestSeconds(repeat, [&] {
+    return medianSeconds(repeat, [&] {
         IntegrationCount count;
         const Normalisation norm = FUNDSG0(setup, parameters, derivatives, count);
-        FUNDSG(setup, parameters, norm, derivatives,
-               ModelOutput{st.model, st.components, jacobian}, count);
+        FUNDSG(setup, parameters, norm, derivatives, ModelOutput{st.model, st.components, jacobian},
+               count);
     });
 }
 
@@ -270,7 +276,7 @@ double areasWidthsSeconds(const BenchProblem& p, const std::vector<double>& para
     const Normalisation norm = FUNDSG0(setup, parameters, false, count);
     FUNDSG(setup, parameters, norm, false, ModelOutput{st.model, st.components, {}}, count);
     const EngineInput in = p.input(kModeIterate);
-    return bestSeconds(repeat, [&] { peakAreasAndWidths(in, parameters, norm, st); });
+    return medianSeconds(repeat, [&] { peakAreasAndWidths(in, parameters, norm, st); });
 }
 
 Breakdown measureBreakdown(const BenchProblem& p, const FitOutcome& fit, int32_t repeat)
@@ -308,7 +314,7 @@ Measurement measure(const BenchProblem& p, int32_t threads, const Options& o)
     if (o.trace) {
         std::printf("fit of NP %zu on %d threads\n", p.np(), m.threads);
     }
-    m.fit = bestFit(p, o.fitRepeat, o.trace);
+    m.fit = medianFit(p, o.fitRepeat, o.trace);
     m.breakdown = measureBreakdown(p, m.fit, o.repeat);
     return m;
 }
@@ -356,19 +362,18 @@ bool writeData(const BenchProblem& p, const std::string& dir)
     f << "# Varnix synthetic spectrum: Doniach-Sunjic peaks convolved with a Gaussian on a "
          "polynomial background\n"
       << "# np " << p.np() << "\n# nds " << s.nds << "\n# nbg " << s.nbg << "\n"
-      << "# maxit " << c.maxit << "\n# rmin " << exact(c.rmin) << "\n# lambda "
-      << exact(c.lambda) << "\n# lambda_fac " << exact(c.lambdaFac)
-      << "\n# max_lambda_iterations " << c.maxLambdaIterations << "\n# simpson_eps "
-      << exact(c.simpson.eps) << "\n# simpson_jmax " << c.simpson.jmax
-      << "\n# integration_range " << exact(c.range) << "\n# reference_eps "
+      << "# maxit " << c.maxit << "\n# rmin " << exact(c.rmin) << "\n# lambda " << exact(c.lambda)
+      << "\n# lambda_fac " << exact(c.lambdaFac) << "\n# max_lambda_iterations "
+      << c.maxLambdaIterations << "\n# simpson_eps " << exact(c.simpson.eps) << "\n# simpson_jmax "
+      << c.simpson.jmax << "\n# integration_range " << exact(c.range) << "\n# reference_eps "
       << exact(kReferenceSimpson.eps) << "\n# true " << joined(s.trueParameters, ' ')
       << "\n# start " << joined(s.startParameters, ' ')
       << "\n# columns energy counts sigma model_true model_true_reference\n";
     const std::vector<double> model = engineModel(p, s.trueParameters, c.simpson);
     const std::vector<double> reference = engineModel(p, s.trueParameters, kReferenceSimpson);
     for (std::size_t i = 0; i < p.np(); ++i) {
-        f << exact(s.energies[i]) << ' ' << exact(s.counts[i]) << ' ' << exact(s.sigmas[i])
-          << ' ' << exact(model[i]) << ' ' << exact(reference[i]) << '\n';
+        f << exact(s.energies[i]) << ' ' << exact(s.counts[i]) << ' ' << exact(s.sigmas[i]) << ' '
+          << exact(model[i]) << ' ' << exact(reference[i]) << '\n';
     }
     f.close();
     if (!f) {
@@ -379,12 +384,13 @@ bool writeData(const BenchProblem& p, const std::string& dir)
     return true;
 }
 
-void printHuman(std::size_t np, const Measurement& m)
+void printHuman(const BenchProblem& p, const Measurement& m)
 {
     const FitOutcome& f = m.fit;
+    const FitControls& c = p.controls();
     const double perIntegral =
         static_cast<double>(f.count.evaluations) / static_cast<double>(f.count.integrals);
-    std::printf("NP %5zu  threads %d\n", np, m.threads);
+    std::printf("NP %5zu  EPS %g  RMIN %g  threads %d\n", p.np(), c.simpson.eps, c.rmin, m.threads);
     std::printf("  mode 0 call          %10.4f s\n", m.mode0);
     std::printf("  mode 1 iteration     %10.4f s   (first, from the start values)\n", m.mode1);
     std::printf("  whole fit            %10.4f s   %d iterations, stop %s, %d model passes\n",
@@ -397,32 +403,75 @@ void printHuman(std::size_t np, const Measurement& m)
     const Breakdown& b = m.breakdown;
     std::printf("  at the fitted parameters: model pass %.4f s, with derivatives %.4f s\n",
                 b.modelAtEnd, b.derivativesAtEnd);
-    std::printf("  fit replayed: derivative passes %.4f s, trial model passes %.4f s, "
-                "areas+widths %.4f s, rest %.4f s\n",
-                b.derivatives, b.models, b.areasWidths,
-                f.seconds - b.derivatives - b.models - b.areasWidths);
+    std::printf(
+        "  fit replayed: derivative passes %.4f s, trial model passes %.4f s, "
+        "areas+widths %.4f s, rest %.4f s\n",
+        b.derivatives, b.models, b.areasWidths,
+        f.seconds - b.derivatives - b.models - b.areasWidths);
 }
 
-void printResult(std::size_t np, const Measurement& m, double singleThreadFit)
+void printResult(const BenchProblem& p, const Measurement& m, double singleThreadFit)
 {
     const FitOutcome& f = m.fit;
     const Breakdown& b = m.breakdown;
     const double rest = f.seconds - b.derivatives - b.models - b.areasWidths;
     const auto evaluations = static_cast<double>(f.count.evaluations);
-    std::printf("RESULT np=%zu threads=%d mode0_seconds=%.6g mode1_seconds=%.6g "
-                "fit_seconds=%.6g iterations=%d stop=%s chi2=%.12g R=%.10g integrals=%lld "
-                "evaluations=%lld evals_per_integral=%.4g ns_per_eval=%.4g speedup=%.4g "
-                "model_passes=%d lambda_failures=%d inversion_failures=%d "
-                "share_derivative_passes=%.4f share_model_passes=%.4f "
-                "share_areas_widths=%.4f share_rest=%.4f params=%s\n",
-                np, m.threads, m.mode0, m.mode1, f.seconds, f.iterations, f.stop, f.chiSquare,
-                f.r, static_cast<long long>(f.count.integrals),
-                static_cast<long long>(f.count.evaluations),
-                evaluations / static_cast<double>(f.count.integrals),
-                f.seconds * 1e9 / evaluations, singleThreadFit / f.seconds, f.modelPasses,
-                f.lambdaFailures, f.inversionFailures, b.derivatives / f.seconds,
-                b.models / f.seconds, b.areasWidths / f.seconds, rest / f.seconds,
-                joined(f.parameters, ',').c_str());
+    const FitControls& c = p.controls();
+    std::printf(
+        "RESULT np=%zu threads=%d eps=%.6g rmin=%.6g mode0_seconds=%.6g mode1_seconds=%.6g "
+        "fit_seconds=%.6g iterations=%d stop=%s chi2=%.12g R=%.10g integrals=%lld "
+        "evaluations=%lld evals_per_integral=%.4g ns_per_eval=%.4g speedup=%.4g "
+        "model_passes=%d lambda_failures=%d inversion_failures=%d "
+        "share_derivative_passes=%.4f share_model_passes=%.4f "
+        "share_areas_widths=%.4f share_rest=%.4f model_pass_seconds=%.6g "
+        "derivative_pass_seconds=%.6g params=%s\n",
+        p.np(), m.threads, c.simpson.eps, c.rmin, m.mode0, m.mode1, f.seconds, f.iterations, f.stop,
+        f.chiSquare, f.r, static_cast<long long>(f.count.integrals),
+        static_cast<long long>(f.count.evaluations),
+        evaluations / static_cast<double>(f.count.integrals), f.seconds * 1e9 / evaluations,
+        singleThreadFit / f.seconds, f.modelPasses, f.lambdaFailures, f.inversionFailures,
+        b.derivatives / f.seconds, b.models / f.seconds, b.areasWidths / f.seconds,
+        rest / f.seconds, b.modelAtEnd, b.derivativesAtEnd, joined(f.parameters, ',').c_str());
+}
+
+FitControls controlsWith(double eps, double rmin)
+{
+    FitControls c;
+    c.simpson.eps = eps;
+    c.rmin = rmin;
+    return c;
+}
+
+void measureBothWays(const BenchProblem& problem, const Options& options)
+{
+    const Measurement one = measure(problem, 1, options);
+    const Measurement all = measure(problem, 0, options);
+    printHuman(problem, one);
+    printHuman(problem, all);
+    std::printf("  speed-up all cores / one thread: fit %.2f, mode 0 %.2f, mode 1 %.2f\n",
+                one.fit.seconds / all.fit.seconds, one.mode0 / all.mode0, one.mode1 / all.mode1);
+    printResult(problem, one, one.fit.seconds);
+    printResult(problem, all, one.fit.seconds);
+}
+
+// The whole fit alone, on all cores.
+void sweepFit(const BenchProblem& p, const Options& options)
+{
+    setThreadCount(0);
+    const FitOutcome f = medianFit(p, options.fitRepeat, options.trace);
+    const FitControls& c = p.controls();
+    const double perIntegral =
+        static_cast<double>(f.count.evaluations) / static_cast<double>(f.count.integrals);
+    std::printf(
+        "NP %5zu  EPS %-6g RMIN %-6g threads %d  whole fit %8.4f s  %2d iterations, "
+        "stop %s, chi2 %.10g, %.1f evaluations per integral\n",
+        p.np(), c.simpson.eps, c.rmin, threadCount(), f.seconds, f.iterations, f.stop, f.chiSquare,
+        perIntegral);
+    std::printf(
+        "SWEEP np=%zu threads=%d eps=%.6g rmin=%.6g fit_seconds=%.6g iterations=%d "
+        "stop=%s chi2=%.12g evals_per_integral=%.4g params=%s\n",
+        p.np(), threadCount(), c.simpson.eps, c.rmin, f.seconds, f.iterations, f.stop, f.chiSquare,
+        perIntegral, joined(f.parameters, ',').c_str());
 }
 
 bool parseCount(std::string_view text, int32_t minimum, int32_t& value)
@@ -431,24 +480,46 @@ bool parseCount(std::string_view text, int32_t minimum, int32_t& value)
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && value >= minimum;
 }
 
+bool parsePositive(std::string_view text, double& value)
+{
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && value > 0.0;
+}
+
+// A list option: its first appearance replaces the default, later ones add to it.
+template <class T>
+void addToList(std::vector<T>& list, bool& given, T value)
+{
+    if (!given) {
+        list.clear();
+    }
+    list.push_back(value);
+    given = true;
+}
+
 bool parseOptions(int argc, char** argv, Options& o)
 {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     bool sizesGiven = false;
+    bool epsGiven = false;
+    bool rminGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         const std::string_view value = i + 1 < args.size() ? args[i + 1] : std::string_view{};
         int32_t count = 0;
-        if (a == "--data-only" || a == "--trace") {
-            (a == "--trace" ? o.trace : o.dataOnly) = true;
+        double real = 0.0;
+        if (a == "--data-only" || a == "--trace" || a == "--sweep") {
+            (a == "--trace" ? o.trace : a == "--sweep" ? o.sweep : o.dataOnly) = true;
             continue;
         }
         if (a == "--write-data" && !value.empty()) {
             o.dataDir = std::string(value);
         } else if (a == "--np" && parseCount(value, 2, count)) {
-            o.sizes.resize(sizesGiven ? o.sizes.size() : 0);
-            o.sizes.push_back(count);
-            sizesGiven = true;
+            addToList(o.sizes, sizesGiven, count);
+        } else if (a == "--eps" && parsePositive(value, real)) {
+            addToList(o.eps, epsGiven, real);
+        } else if (a == "--rmin" && parsePositive(value, real)) {
+            addToList(o.rmin, rminGiven, real);
         } else if ((a == "--repeat" || a == "--fit-repeat") && parseCount(value, 1, count)) {
             (a == "--repeat" ? o.repeat : o.fitRepeat) = count;
         } else {
@@ -465,30 +536,31 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: varnix-bench [--np N]... [--repeat N] [--fit-repeat N] [--trace]\n"
+        std::cerr << "usage: varnix-bench [--np N]... [--eps E]... [--rmin R]... [--sweep]\n"
+                     "                    [--repeat N] [--fit-repeat N] [--trace]\n"
                      "                    [--write-data DIR [--data-only]]\n"
-                     "  sizes default to --np 601 --np 4001\n";
+                     "  sizes default to --np 601 --np 4001, the controls to the defaults\n"
+                     "  (EPS 1e-4, RMIN 1e-4); every combination of EPS and RMIN is run\n";
         return 2;
     }
-    const FitControls controls;
     for (const int32_t np : options.sizes) {
-        const BenchProblem problem(np, controls);
-        if (!options.dataDir.empty() && !writeData(problem, options.dataDir)) {
+        if (!options.dataDir.empty() && !writeData(BenchProblem(np, {}), options.dataDir)) {
             return 1;
         }
         if (options.dataOnly) {
             continue;
         }
-        const Measurement one = measure(problem, 1, options);
-        const Measurement all = measure(problem, 0, options);
-        printHuman(problem.np(), one);
-        printHuman(problem.np(), all);
-        std::printf("  speed-up all cores / one thread: fit %.2f, mode 0 %.2f, mode 1 %.2f\n",
-                    one.fit.seconds / all.fit.seconds, one.mode0 / all.mode0,
-                    one.mode1 / all.mode1);
-        printResult(problem.np(), one, one.fit.seconds);
-        printResult(problem.np(), all, one.fit.seconds);
-        std::fflush(stdout);
+        for (const double eps : options.eps) {
+            for (const double rmin : options.rmin) {
+                const BenchProblem problem(np, controlsWith(eps, rmin));
+                if (options.sweep) {
+                    sweepFit(problem, options);
+                } else {
+                    measureBothWays(problem, options);
+                }
+                std::fflush(stdout);
+            }
+        }
     }
     return 0;
 }

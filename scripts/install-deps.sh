@@ -11,7 +11,8 @@ packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libqcustomplot-dev
 optional=()
 for option in "$@"; do
     case "$option" in
-        --bench) packages+=(python3-lmfit python3-numpy) ;;
+        # The benchmark compares against lmfit, whose model convolves with scipy's FFT.
+        --bench) packages+=(python3-lmfit python3-numpy python3-scipy) ;;
         # Debian 12 ships libFuzzer in libclang-rt-dev, which clang only recommends; older
         # Ubuntu releases have no such package and keep it in clang's own.
         --fuzz) packages+=(clang); optional+=(libclang-rt-dev) ;;

@@ -124,8 +124,7 @@ void LinkEditor::showRow(int32_t i)
     ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
     ParameterLink& record = link(p);
     if (record.state == kLinkVaried) {
-        record.partner = p;
-        record.value = 1.0;
+        record = ParameterLink{kLinkVaried, p, 1.0, kLinkKindNone};
         showFree(row, p);
         return;
     }

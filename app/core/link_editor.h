@@ -91,8 +91,8 @@ public:
                const bool& ready);
 
     // Sets row i's link controls from the ParameterLink of its parameter, normalising the record
-    // as it goes: a varied parameter becomes its own partner with factor 1, a correlated one
-    // with factor 0 an offset, one of no kind a factor.
+    // as it goes: a varied parameter becomes its own partner with factor 1 and no kind, a
+    // correlated one with factor 0 an offset, one of no kind a factor.
     void showRow(int32_t i);
 
     SetupEffects chkVary_Click(int32_t i, bool checked);

@@ -1,6 +1,7 @@
 #include "core/peak_setup.h"
 
 #include "core/number_format.h"
+#include "core/peak_list.h"
 #include "core/plot_sets.h"
 
 #include <algorithm>
@@ -33,71 +34,6 @@ bool allZero(const std::vector<double>& p, int32_t first)
 {
     return std::all_of(p.begin() + first, p.begin() + first + kParametersPerPeak,
                        [](double value) { return value == 0.0; });
-}
-
-// A peak parameter whose partner moved from old index `from` on by `shift` follows it.
-void renumberPartners(Configuration& c, int32_t from, int32_t shift)
-{
-    for (int32_t j = 0; j < kParametersPerPeak * c.nds; ++j) {
-        ParameterLink& link = c.links[at(j)];
-        if (link.partner >= from) {
-            link.partner += shift;
-        }
-    }
-}
-
-// After the arrays grew by one peak: the peaks from `first` on move up one peak, links into
-// them follow, and the new peak at `first` is free with Pos and Height 0 and the other three
-// values of the peak it displaces.
-void openPeakAt(Configuration& c, int32_t first)
-{
-    const int32_t last = kParametersPerPeak * c.nds - 1;
-    for (int32_t j = last; j >= first + kParametersPerPeak; --j) {
-        c.p[at(j)] = c.p[at(j - kParametersPerPeak)];
-        c.links[at(j)] = c.links[at(j - kParametersPerPeak)];
-    }
-    for (int32_t j = 0; j < kParametersPerPeak * c.nds; ++j) {
-        ParameterLink& link = c.links[at(j)];
-        const bool inNewPeak = j >= first && j < first + kParametersPerPeak;
-        if (!inNewPeak && link.partner >= first) {
-            link.partner += kParametersPerPeak;
-        }
-    }
-    for (int32_t k = 0; k < kParametersPerPeak; ++k) {
-        const int32_t j = first + k;
-        c.p[at(j)] = k < kFirstWidthRow ? 0.0 : c.p[at(j + kParametersPerPeak)];
-        c.links[at(j)] = ParameterLink{kLinkVaried, j, 1.0, kLinkKindNone};
-    }
-}
-
-bool pointsInto(const ParameterLink& link, int32_t first)
-{
-    return link.partner >= first && link.partner < first + kParametersPerPeak;
-}
-
-// Parameters of other peaks correlated with a parameter of the peak starting at `first`.
-std::vector<int32_t> linksInto(const Configuration& c, int32_t first)
-{
-    std::vector<int32_t> found;
-    for (int32_t j = 0; j < kParametersPerPeak * c.nds; ++j) {
-        const bool own = j >= first && j < first + kParametersPerPeak;
-        if (!own && pointsInto(c.links[at(j)], first)) {
-            found.push_back(j);
-        }
-    }
-    return found;
-}
-
-// Before the arrays shrink by one peak: the peak at `first` is overwritten by the ones after it,
-// and links into those follow them down.
-void closePeakAt(Configuration& c, int32_t first)
-{
-    const int32_t end = kParametersPerPeak * (c.nds - 1);
-    for (int32_t j = first; j < end; ++j) {
-        c.p[at(j)] = c.p[at(j + kParametersPerPeak)];
-        c.links[at(j)] = c.links[at(j + kParametersPerPeak)];
-    }
-    renumberPartners(c, first + kParametersPerPeak, -kParametersPerPeak);
 }
 
 }  // namespace

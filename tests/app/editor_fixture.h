@@ -19,6 +19,12 @@ constexpr int32_t at(int32_t peak, Kind kind)
     return 5 * (peak - 1) + kind;
 }
 
+constexpr int32_t kPos1 = at(1, kPos), kPos2 = at(2, kPos), kPos3 = at(3, kPos),
+                  kPos4 = at(4, kPos), kHeight1 = at(1, kHeight), kHeight2 = at(2, kHeight),
+                  kHeight3 = at(3, kHeight), kHeight4 = at(4, kHeight);
+constexpr int32_t kVaried = kLinkVaried, kCorr = kLinkCorrelated, kFixed = kLinkFixed;
+constexpr int32_t kTimes = kLinkKindMultiplied, kPlus = kLinkKindPlus;
+
 using LinkAt = std::pair<int32_t, ParameterLink>;
 using ValueAt = std::pair<int32_t, double>;
 
@@ -47,7 +53,7 @@ inline void configure(Module1& m, int32_t nds, int32_t nbg, const std::vector<Li
     m.configLoaded = true;
 }
 
-// The setup window's core over a module of its own, opened with peak 1 selected.
+// The setup window's core over a module of its own, to be opened by the test (Form_Load).
 struct Editor {
     Editor(int32_t nds, int32_t nbg, const std::vector<LinkAt>& links = {},
            const std::vector<ValueAt>& values = {})

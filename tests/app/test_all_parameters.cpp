@@ -5,15 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace varnix::app::test {
 namespace {
-
-TEST(AllParameters, FormatStringAsTheWindowHasIt)
-{
-    EXPECT_EQ(kAllParametersFormat,
-              "^No.    |<Name           |<Value              |<Fixed?  |<Correlated with    "
-              "|<Multiplied by  |<        Plus");
-}
 
 struct GridCase {
     const char* name;
@@ -35,45 +30,27 @@ TEST_P(Grid, RowTexts)
     const std::vector<AllParametersRow> rows = DrawGrid(m);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(5 * t.nds + t.nbg));
     EXPECT_EQ(rows[t.row], t.expected);
+    EXPECT_EQ(kAllParametersFormat,
+              "^No.    |<Name           |<Value              |<Fixed?  |<Correlated with    "
+              "|<Multiplied by  |<        Plus");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllParameters, Grid,
-    ::testing::Values(
-        GridCase{"FreePosition", 1, 2, {}, {}, 0, {"1", "Pos1", "81.000", "no", " ", "", ""}},
-        GridCase{"HeightInExponentForm",
-                 1,
-                 2,
-                 {},
-                 {{at(1, kHeight), 25000.0}},
-                 1,
-                 {"2", "Height1", "2.500e+04", "no", " ", "", ""}},
-        GridCase{
-            "FirstCoefficient", 1, 2, {}, {}, 5, {"6", "a0", "2.500E+00", "no", " ", " ", " "}},
-        GridCase{
-            "NegativeCoefficient", 1, 2, {}, {}, 6, {"7", "a1", "-2.000E+01", "no", " ", " ", " "}},
-        GridCase{"FixedAtOwnValue",
-                 2,
-                 0,
-                 {{at(2, kLfwhm), {kLinkFixed, at(2, kLfwhm), 1.0, 0}}},
-                 {},
-                 7,
-                 {"8", "LFWHM2", "0.400", "yes", "LFWHM2", "", ""}},
-        GridCase{"HeightByFactor",
-                 2,
-                 0,
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 0.5, kLinkKindMultiplied}}},
-                 {},
-                 6,
-                 {"7", "Height2", "1.000e+04", "yes", "Height1", "0.500", ""}},
-        GridCase{"PositionByOffset",
-                 2,
-                 0,
-                 {{at(2, kPos), {kLinkFixed, at(1, kPos), 1.25, kLinkKindPlus}}},
-                 {},
-                 5,
-                 {"6", "Pos2", "82.000", "yes", "Pos1", "", "1.250"}}),
-    [](const ::testing::TestParamInfo<GridCase>& param) { return param.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AllParameters, Grid, ::testing::Values(
+    GridCase{"FreePosition", 1, 2, {}, {}, 0, {"1", "Pos1", "81.000", "no", " ", "", ""}},
+    GridCase{"HeightInExponentForm", 1, 2, {}, {{kHeight1, 25000.0}}, 1,
+             {"2", "Height1", "2.500e+04", "no", " ", "", ""}},
+    GridCase{"FirstCoefficient", 1, 2, {}, {}, 5, {"6", "a0", "2.500E+00", "no", " ", " ", " "}},
+    GridCase{"NegativeCoefficient", 1, 2, {}, {}, 6, {"7", "a1", "-2.000E+01", "no", " ", " ", " "}},
+    GridCase{"FixedAtOwnValue", 2, 0, {{at(2, kLfwhm), {kFixed, at(2, kLfwhm), 1.0, 0}}}, {}, 7,
+             {"8", "LFWHM2", "0.400", "yes", "LFWHM2", "", ""}},
+    GridCase{"HeightByFactor", 2, 0,
+             {{kHeight2, {kCorr, kHeight1, 0.5, kTimes}}}, {}, 6,
+             {"7", "Height2", "1.000e+04", "yes", "Height1", "0.500", ""}},
+    GridCase{"PositionByOffset", 2, 0, {{kPos2, {kFixed, kPos1, 1.25, kPlus}}},
+             {}, 5, {"6", "Pos2", "82.000", "yes", "Pos1", "", "1.250"}}),
+    [](const ::testing::TestParamInfo<GridCase>& p) { return std::string(p.param.name); });
+// clang-format on
 
 }  // namespace
 }  // namespace varnix::app::test

@@ -14,14 +14,14 @@ namespace {
 
 constexpr double kTol = 1e-9;  // values are a single product or sum of short decimals
 
+// What one row shows: value text, Factor text, x, +, value box enabled (Factor the opposite),
+// the peak "Correlated with" shows (from 0).
 struct ShownRow {
     Kind kind;
     const char* value;
     const char* factor;
-    bool multiply;
-    bool plus;
-    bool valueEnabled;
-    int32_t entry;  // the peak "Correlated with" shows, from 0
+    bool multiply, plus, valueEnabled;
+    int32_t entry;
 };
 
 struct LinkCase {
@@ -29,7 +29,7 @@ struct LinkCase {
     std::vector<LinkAt> links;  // before the window opens
     std::vector<ValueAt> values;
     int32_t peak;  // shown when the action starts
-    std::function<void(PeakSetup&)> act;
+    std::function<void(LinkEditor&, PeakSetup&)> act;
     std::vector<ValueAt> expectedValues;
     std::vector<LinkAt> expectedLinks;
     std::optional<ShownRow> shown;
@@ -46,7 +46,7 @@ TEST_P(Links, RecordsValuesAndRow)
     e.setup.Form_Load();
     e.setup.txtPeakNumber_Change(std::to_string(t.peak));
     e.module.configSaved = true;
-    t.act(e.setup);
+    t.act(e.setup.links(), e.setup);
 
     for (const auto& [index, value] : t.expectedValues) {
         EXPECT_NEAR(e.value(index), value, kTol) << index;
@@ -68,153 +68,76 @@ TEST_P(Links, RecordsValuesAndRow)
     EXPECT_EQ(e.module.configSaved, !t.modified);
 }
 
-const ParameterLink kFree1{kLinkVaried, at(1, kPos), 1.0, kLinkKindNone};
-
-INSTANTIATE_TEST_SUITE_P(
-    LinkEditor, Links,
-    ::testing::Values(
-        LinkCase{"HeightByFactorFollowsItsPartner",
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 0.5, kLinkKindMultiplied}}},
-                 {},
-                 1,
-                 [](PeakSetup& s) { typeValue(s, kHeight, "1000"); },
-                 {{at(1, kHeight), 1000.0}, {at(2, kHeight), 500.0}},
-                 {},
-                 ShownRow{kHeight, "1000", "", false, false, true, 0},
-                 {},
-                 true},
-        LinkCase{"PositionByOffsetFollowsItsPartner",
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 1.2, kLinkKindPlus}}},
-                 {},
-                 1,
-                 [](PeakSetup& s) { typeValue(s, kPos, "84.0"); },
-                 {{at(1, kPos), 84.0}, {at(2, kPos), 85.2}},
-                 {},
-                 std::nullopt,
-                 {},
-                 true},
-        LinkCase{"MultiplyChosenInsteadOfPlus",
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 1.2, kLinkKindPlus}}},
-                 {{at(1, kPos), 84.0}},
-                 2,
-                 [](PeakSetup& s) { s.links().optX_Click(kPos); },
-                 {{at(2, kPos), 100.8}},
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 1.2, kLinkKindMultiplied}}},
-                 ShownRow{kPos, "100.800", "1.2", true, false, false, 0},
-                 {},
-                 true},
-        LinkCase{"ChainThroughACorrelatedPartnerIsRedirected",
-                 {{at(3, kPos), {kLinkCorrelated, at(1, kPos), 2.0, kLinkKindPlus}},
-                  {at(4, kPos), {kLinkFixed, at(4, kPos), 1.0, kLinkKindNone}}},
-                 {},
-                 4,
-                 [](PeakSetup& s) { s.links().cmbVary_Click(kPos, 2); },
-                 {{at(4, kPos), 81.0}},
-                 {{at(4, kPos), {kLinkCorrelated, at(1, kPos), 1.0, kLinkKindMultiplied}}},
-                 ShownRow{kPos, "81.000", "1", true, false, false, 0},
-                 {"Warning - chosen variable  Pos3 is already correlated with Pos1.\n"
-                  "Thus Pos4 will be correlated with Pos1."},
-                 true},
-        LinkCase{"FixingAPartnerFixesItsDependants",
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 1.0, kLinkKindPlus}},
-                  {at(3, kPos), {kLinkCorrelated, at(1, kPos), 2.0, kLinkKindPlus}}},
-                 {},
-                 1,
-                 [](PeakSetup& s) { s.links().chkVary_Click(kPos, true); },
-                 {},
-                 {{at(1, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindNone}},
-                  {at(2, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindPlus}},
-                  {at(3, kPos), {kLinkFixed, at(1, kPos), 2.0, kLinkKindPlus}}},
-                 ShownRow{kPos, "81.000", "", false, false, true, 0},
-                 {},
-                 true},
-        LinkCase{"FreeingAPartnerLetsDependantsFollowIt",
-                 {{at(1, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindNone}},
-                  {at(2, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindPlus}},
-                  {at(3, kPos), {kLinkFixed, at(1, kPos), 2.0, kLinkKindPlus}}},
-                 {},
-                 1,
-                 [](PeakSetup& s) { s.links().chkVary_Click(kPos, false); },
-                 {},
-                 {{at(1, kPos), kFree1},
-                  {at(2, kPos), {kLinkCorrelated, at(1, kPos), 1.0, kLinkKindPlus}},
-                  {at(3, kPos), {kLinkCorrelated, at(1, kPos), 2.0, kLinkKindPlus}}},
-                 std::nullopt,
-                 {},
-                 true},
-        LinkCase{"StoredFactorZeroIsShownAsOffset",
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 0.0, kLinkKindMultiplied}}},
-                 {},
-                 2,
-                 [](PeakSetup&) {},
-                 {},
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 0.0, kLinkKindPlus}}},
-                 ShownRow{kHeight, "1.000e+04", "0", false, true, false, 0},
-                 {},
-                 false},
-        LinkCase{"EmptyFactorLeftTurnsIntoTheOffset",
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 0.5, kLinkKindMultiplied}}},
-                 {{at(1, kPos), 84.0}},
-                 2,
-                 [](PeakSetup& s) {
-                     s.links().txtFactor_Change(kPos, "");
-                     s.links().txtFactor_LostFocus(kPos, "");
-                 },
-                 {{at(2, kPos), 84.5}},
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 0.5, kLinkKindPlus}}},
-                 ShownRow{kPos, "84.500", "0.5", false, true, false, 0},
-                 {},
-                 true},
-        LinkCase{"OwnPeakChosenFixesAtTheValue",
-                 {{at(2, kPos), {kLinkCorrelated, at(1, kPos), 0.5, kLinkKindMultiplied}}},
-                 {},
-                 2,
-                 [](PeakSetup& s) { s.links().cmbVary_Click(kPos, 1); },
-                 {{at(2, kPos), 82.0}},
-                 {{at(2, kPos), {kLinkFixed, at(2, kPos), 0.5, kLinkKindNone}}},
-                 ShownRow{kPos, "82.000", "", false, false, true, 1},
-                 {},
-                 true},
-        LinkCase{"ValueFollowsEveryKeystrokeOfTheFactor",
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 1.0, kLinkKindMultiplied}}},
-                 {},
-                 2,
-                 [](PeakSetup& s) {
-                     for (const char* typed : {"0", "0.", "0.2", "0.2x"}) {
-                         s.links().txtFactor_Change(kHeight, typed);
-                     }
-                 },
-                 {{at(2, kHeight), 1000.0}},
-                 {{at(2, kHeight), {kLinkCorrelated, at(1, kHeight), 0.2, kLinkKindMultiplied}}},
-                 ShownRow{kHeight, "1.000e+03", "0.2x", true, false, false, 0},
-                 {},
-                 true},
-        LinkCase{"DependantsOfANewlyCorrelatedParameterFollowItsPartner",
-                 {{at(1, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindNone}},
-                  {at(2, kPos), {kLinkFixed, at(1, kPos), 1.0, kLinkKindPlus}}},
-                 {},
-                 1,
-                 [](PeakSetup& s) { s.links().cmbVary_Click(kPos, 2); },
-                 {{at(1, kPos), 83.0}},
-                 {{at(1, kPos), {kLinkCorrelated, at(3, kPos), 1.0, kLinkKindMultiplied}},
-                  {at(2, kPos), {kLinkCorrelated, at(3, kPos), 1.0, kLinkKindPlus}}},
-                 ShownRow{kPos, "83.000", "1", true, false, false, 2},
-                 {},
-                 true}),
-    [](const ::testing::TestParamInfo<LinkCase>& param) { return param.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(LinkEditor, Links, ::testing::Values(
+    LinkCase{"HeightByFactorFollowsItsPartner", {{kHeight2, {kCorr, kHeight1, 0.5, kTimes}}}, {}, 1,
+        [](LinkEditor&, PeakSetup& s) { typeValue(s, kHeight, "1000"); },
+        {{kHeight1, 1000.0}, {kHeight2, 500.0}}, {},
+        ShownRow{kHeight, "1000", "", false, false, true, 0}, {}, true},
+    LinkCase{"PositionByOffsetFollowsItsPartner", {{kPos2, {kCorr, kPos1, 1.2, kPlus}}}, {}, 1,
+        [](LinkEditor&, PeakSetup& s) { typeValue(s, kPos, "84.0"); },
+        {{kPos1, 84.0}, {kPos2, 85.2}}, {}, std::nullopt, {}, true},
+    LinkCase{"MultiplyChosenInsteadOfPlus", {{kPos2, {kCorr, kPos1, 1.2, kPlus}}}, {{kPos1, 84.0}}, 2,
+        [](LinkEditor& l, PeakSetup&) { l.optX_Click(kPos); },
+        {{kPos2, 100.8}}, {{kPos2, {kCorr, kPos1, 1.2, kTimes}}},
+        ShownRow{kPos, "100.800", "1.2", true, false, false, 0}, {}, true},
+    LinkCase{"ChainThroughACorrelatedPartnerIsRedirected",
+        {{kPos3, {kCorr, kPos1, 2.0, kPlus}}, {kPos4, {kFixed, kPos4, 1.0, 0}}}, {}, 4,
+        [](LinkEditor& l, PeakSetup&) { l.cmbVary_Click(kPos, 2); },
+        {{kPos4, 81.0}}, {{kPos4, {kCorr, kPos1, 1.0, kTimes}}},
+        ShownRow{kPos, "81.000", "1", true, false, false, 0},
+        {"Warning - chosen variable  Pos3 is already correlated with Pos1.\n"
+         "Thus Pos4 will be correlated with Pos1."}, true},
+    LinkCase{"FixingAPartnerFixesItsDependants",
+        {{kPos2, {kCorr, kPos1, 1.0, kPlus}}, {kPos3, {kCorr, kPos1, 2.0, kPlus}}}, {}, 1,
+        [](LinkEditor& l, PeakSetup&) { l.chkVary_Click(kPos, true); }, {},
+        {{kPos1, {kFixed, kPos1, 1.0, 0}}, {kPos2, {kFixed, kPos1, 1.0, kPlus}},
+         {kPos3, {kFixed, kPos1, 2.0, kPlus}}},
+        ShownRow{kPos, "81.000", "", false, false, true, 0}, {}, true},
+    LinkCase{"FreeingAPartnerLetsDependantsFollowIt",
+        {{kPos1, {kFixed, kPos1, 1.0, 0}}, {kPos2, {kFixed, kPos1, 1.0, kPlus}}}, {}, 1,
+        [](LinkEditor& l, PeakSetup&) { l.chkVary_Click(kPos, false); }, {},
+        {{kPos1, {kVaried, kPos1, 1.0, 0}}, {kPos2, {kCorr, kPos1, 1.0, kPlus}}},
+        std::nullopt, {}, true},
+    LinkCase{"StoredFactorZeroIsShownAsOffset", {{kHeight2, {kCorr, kHeight1, 0.0, kTimes}}}, {}, 2,
+        [](LinkEditor&, PeakSetup&) {}, {}, {{kHeight2, {kCorr, kHeight1, 0.0, kPlus}}},
+        ShownRow{kHeight, "1.000e+04", "0", false, true, false, 0}, {}, false},
+    LinkCase{"EmptyFactorLeftTurnsIntoTheOffset", {{kPos2, {kCorr, kPos1, 0.5, kTimes}}},
+        {{kPos1, 84.0}}, 2,
+        [](LinkEditor& l, PeakSetup&) { l.txtFactor_Change(kPos, ""); l.txtFactor_LostFocus(kPos, ""); },
+        {{kPos2, 84.5}}, {{kPos2, {kCorr, kPos1, 0.5, kPlus}}},
+        ShownRow{kPos, "84.500", "0.5", false, true, false, 0}, {}, true},
+    LinkCase{"OwnPeakChosenFixesAtTheValue", {{kPos2, {kCorr, kPos1, 0.5, kTimes}}}, {}, 2,
+        [](LinkEditor& l, PeakSetup&) { l.cmbVary_Click(kPos, 1); },
+        {{kPos2, 82.0}}, {{kPos2, {kFixed, kPos2, 0.5, 0}}},
+        ShownRow{kPos, "82.000", "", false, false, true, 1}, {}, true},
+    LinkCase{"ValueFollowsEveryKeystrokeOfTheFactor", {{kHeight2, {kCorr, kHeight1, 1.0, kTimes}}}, {}, 2,
+        [](LinkEditor& l, PeakSetup&) {
+            for (const char* typed : {"0", "0.", "0.2", "0.2x"}) { l.txtFactor_Change(kHeight, typed); }
+        },
+        {{kHeight2, 1000.0}}, {{kHeight2, {kCorr, kHeight1, 0.2, kTimes}}},
+        ShownRow{kHeight, "1.000e+03", "0.2x", true, false, false, 0}, {}, true},
+    LinkCase{"DependantsOfANewlyCorrelatedParameterFollowItsPartner",
+        {{kPos1, {kFixed, kPos1, 1.0, 0}}, {kPos2, {kFixed, kPos1, 1.0, kPlus}}}, {}, 1,
+        [](LinkEditor& l, PeakSetup&) { l.cmbVary_Click(kPos, 2); },
+        {{kPos1, 83.0}}, {{kPos1, {kCorr, kPos3, 1.0, kTimes}}, {kPos2, {kCorr, kPos3, 1.0, kPlus}}},
+        ShownRow{kPos, "83.000", "1", true, false, false, 2}, {}, true}),
+    [](const ::testing::TestParamInfo<LinkCase>& p) { return std::string(p.param.name); });
+// clang-format on
 
 // Before the window is filled, and for entries the list does not hold, nothing changes.
 TEST(LinkEditor, IgnoresEventsBeforeReadyAndOutsideThePeaks)
 {
     Editor e(2, 0);
-    const Configuration before = e.module.configuration;
     EXPECT_EQ(e.setup.links().chkVary_Click(kPos, true), SetupEffects{});
     e.setup.Form_Load();
+    const Configuration opened = e.module.configuration;
     e.setup.links().chkVary_Click(kPos, true);
     const Configuration fixed = e.module.configuration;
-    EXPECT_NE(fixed, before);
-    EXPECT_EQ(e.setup.links().cmbVary_Click(kPos, 2), SetupEffects{});
-    EXPECT_EQ(e.setup.links().cmbVary_Click(kPos, -1), SetupEffects{});
+    EXPECT_NE(fixed, opened);
+    for (const int32_t entry : {-1, 2}) {
+        EXPECT_EQ(e.setup.links().cmbVary_Click(kPos, entry), SetupEffects{}) << entry;
+    }
     EXPECT_EQ(e.module.configuration, fixed);
 }
 

@@ -80,6 +80,11 @@ LinkEditor::LinkEditor(Module1& module, Dialogs& dialogs, MenuState& menu, Param
 {
 }
 
+ParameterRow& LinkEditor::rowOf(int32_t i)
+{
+    return m_rows[static_cast<std::size_t>(i)];
+}
+
 int32_t LinkEditor::parameterOf(int32_t i) const
 {
     return kParametersPerPeak * (m_module.currentPeak - 1) + i;
@@ -121,20 +126,17 @@ SetupEffects LinkEditor::modified()
 void LinkEditor::showRow(int32_t i)
 {
     const int32_t p = parameterOf(i);
-    ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
+    ParameterRow& row = rowOf(i);
     ParameterLink& record = link(p);
     if (record.state == kLinkVaried) {
         record = ParameterLink{kLinkVaried, p, 1.0, kLinkKindNone};
         showFree(row, p);
-        return;
-    }
-    row.fixed = true;
-    row.fixedCaption = kFixedCaption;
-    row.listEnabled = true;
-    row.selectedEntry = record.partner / kParametersPerPeak;
-    if (record.partner == p) {
-        showFixedAtOwnValue(row, p);
+    } else if (record.partner == p) {
+        showFixed(row);
+        showOwn(row, p);
     } else {
+        showFixed(row);
+        row.selectedEntry = record.partner / kParametersPerPeak;
         showCorrelated(row, record);
     }
 }
@@ -144,14 +146,18 @@ void LinkEditor::showFree(ParameterRow& row, int32_t p)
     row.fixed = false;
     row.fixedCaption = kFreeCaption;
     row.listEnabled = false;
-    row.selectedEntry = p / kParametersPerPeak;
-    row.value.enabled = true;
-    row.factor = TextBox{{}, false, false};
-    deselectOperations(row);
-    row.operationEnabled = false;
+    showOwn(row, p);
 }
 
-void LinkEditor::showFixedAtOwnValue(ParameterRow& row, int32_t p)
+void LinkEditor::showFixed(ParameterRow& row)
+{
+    row.fixed = true;
+    row.fixedCaption = kFixedCaption;
+    row.listEnabled = true;
+}
+
+// A parameter that is its own partner: its own peak in the list, its value typed, no factor.
+void LinkEditor::showOwn(ParameterRow& row, int32_t p)
 {
     row.selectedEntry = p / kParametersPerPeak;
     row.value.enabled = true;
@@ -182,7 +188,7 @@ SetupEffects LinkEditor::chkVary_Click(int32_t i, bool checked)
         return {};
     }
     const int32_t p = parameterOf(i);
-    ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
+    ParameterRow& row = rowOf(i);
     const std::vector<int32_t> followers = dependants(p);
     for (const int32_t j : followers) {
         link(j).state = checked ? kLinkFixed : kLinkCorrelated;
@@ -191,10 +197,8 @@ SetupEffects LinkEditor::chkVary_Click(int32_t i, bool checked)
     record.partner = p;
     if (checked) {
         record.state = kLinkFixed;
-        row.fixed = true;
-        row.fixedCaption = kFixedCaption;
-        row.listEnabled = true;
-        showFixedAtOwnValue(row, p);
+        showFixed(row);
+        showOwn(row, p);
     } else {
         record.state = kLinkVaried;
         record.kind = kLinkKindNone;
@@ -213,20 +217,19 @@ SetupEffects LinkEditor::cmbVary_Click(int32_t i, int32_t entry)
         return {};  // the list of a varied parameter is disabled
     }
     const int32_t q = resolveChain(p, kParametersPerPeak * entry + i);
-    m_rows[static_cast<std::size_t>(i)].selectedEntry = q / kParametersPerPeak;
+    rowOf(i).selectedEntry = q / kParametersPerPeak;
     link(p).partner = q;
     if (q != p) {
         correlate(i, p, q);
     } else {
-        ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
         link(p).state = kLinkFixed;
         link(p).kind = kLinkKindNone;
-        showFixedAtOwnValue(row, p);
+        showOwn(rowOf(i), p);
         for (const int32_t j : dependants(p)) {
             link(j).state = kLinkFixed;
         }
     }
-    m_rows[static_cast<std::size_t>(i)].value.text = valueText(value(p), i);
+    rowOf(i).value.text = valueText(value(p), i);
     return modified();
 }
 
@@ -249,7 +252,7 @@ void LinkEditor::correlate(int32_t i, int32_t p, int32_t q)
     if (state) {
         record.state = *state;
     }
-    ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
+    ParameterRow& row = rowOf(i);
     showCorrelated(row, record);
     recompute(p);
     // p's own followers now follow q, so that no chain arises.
@@ -279,7 +282,7 @@ SetupEffects LinkEditor::chooseOperation(int32_t i, int32_t kind)
     const int32_t p = parameterOf(i);
     ParameterLink& record = link(p);
     record.kind = kind;
-    ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
+    ParameterRow& row = rowOf(i);
     if (record.partner != p) {
         recompute(p);
     }
@@ -295,7 +298,7 @@ SetupEffects LinkEditor::txtFactor_Change(int32_t i, std::string_view text)
     if (i < 0 || i >= kParametersPerPeak) {
         return {};
     }
-    ParameterRow& row = m_rows[static_cast<std::size_t>(i)];
+    ParameterRow& row = rowOf(i);
     row.factor.text = text;
     const int32_t p = parameterOf(i);
     if (!usable(i) || link(p).partner == p) {

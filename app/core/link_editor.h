@@ -111,14 +111,16 @@ public:
     void propagateValue(int32_t p);
 
 private:
+    ParameterRow& rowOf(int32_t i);
     int32_t parameterOf(int32_t i) const;
     ParameterLink& link(int32_t p);
     double& value(int32_t p);
     std::string name(int32_t p) const;
     bool usable(int32_t i) const;
-    void showCorrelated(ParameterRow& row, ParameterLink& record);
     void showFree(ParameterRow& row, int32_t p);
-    void showFixedAtOwnValue(ParameterRow& row, int32_t p);
+    void showFixed(ParameterRow& row);
+    void showOwn(ParameterRow& row, int32_t p);
+    void showCorrelated(ParameterRow& row, ParameterLink& record);
     void recompute(int32_t p);
     // The parameters of the same kind in other peaks whose partner is p.
     std::vector<int32_t> dependants(int32_t p);

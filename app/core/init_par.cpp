@@ -17,15 +17,6 @@ std::size_t count(int32_t value)
     return static_cast<std::size_t>(value);
 }
 
-// Pos1 … GFWHM1, Pos2 …: built here rather than read from configuration.names, which the
-// caller may not have rebuilt after nds changed.
-std::string peakParameterName(std::size_t index)
-{
-    const std::size_t perPeak = count(kParametersPerPeak);
-    return std::string(kParameterKindNames[index % perPeak])
-        .append(std::to_string(index / perPeak + 1));
-}
-
 std::string refusal(std::string name, std::string_view fault)
 {
     return name.append(fault).append(kEditHint);
@@ -51,14 +42,15 @@ std::optional<std::string> zeroFactor(const Configuration& configuration, std::s
     return std::nullopt;
 }
 
-std::optional<std::string> badPeakValue(double value, std::size_t index)
+std::optional<std::string> badPeakValue(double value, std::size_t index, int32_t nds)
 {
+    const auto name = [&] { return parameterName(nds, static_cast<int32_t>(index)); };
     const bool alpha = index % count(kParametersPerPeak) == kAlphaSlot;
     if (!withinRange(value, alpha)) {
-        return refusal(peakParameterName(index), " is negative or zero");
+        return refusal(name(), " is negative or zero");
     }
     if (alpha && value >= 1.0) {
-        return refusal(peakParameterName(index), " must be less than 1");
+        return refusal(name(), " must be less than 1");
     }
     return std::nullopt;
 }
@@ -92,7 +84,8 @@ std::optional<std::string> prepare(const Configuration& configuration, EnginePar
         return fault;
     }
     for (std::size_t i = 0; i < peakParameters; ++i) {
-        if (std::optional<std::string> fault = badPeakValue(configuration.p[i], i)) {
+        if (std::optional<std::string> fault =
+                badPeakValue(configuration.p[i], i, configuration.nds)) {
             return fault;
         }
         appendParameter(engine, configuration.p[i], configuration.links[i]);
@@ -103,7 +96,8 @@ std::optional<std::string> prepare(const Configuration& configuration, EnginePar
                         ParameterLink{kLinkVaried, own, 1.0, kLinkKindNone});
     }
     if (configuration.nbg >= 1 && !withinRange(configuration.a[0], true)) {
-        return refusal(std::string(kParameterKindNames[5]).append("0"), " is negative or zero");
+        return refusal(parameterName(configuration.nds, static_cast<int32_t>(peakParameters)),
+                       " is negative or zero");
     }
     return std::nullopt;
 }

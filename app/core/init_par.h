@@ -1,8 +1,8 @@
 // InitPar: the check a configuration must pass before the engine sees it, and the engine's flat
 // parameter arrays built from it. The calculation and the fit run it before every engine call.
 //
-// The peak setup window commits the value boxes edited last before it calls InitPar, so that
-// values typed but not yet confirmed count; the core never sees those boxes.
+// While the peak setup window is open, the main window runs PeakSetup::commitTypedBoxes before
+// the command that calls InitPar, so that values typed but not yet confirmed count.
 #pragma once
 
 #include "core/dialogs.h"

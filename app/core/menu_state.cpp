@@ -66,6 +66,16 @@ std::optional<std::string> Enable(const Module1& module, MenuState& menu)
     return std::nullopt;
 }
 
+void markConfigurationModified(Module1& module, MenuState& menu)
+{
+    module.configSaved = false;
+    menu.saveConfiguration.checked = false;
+    menu.saveAsConfiguration = MenuEntry{true, false};
+    if (!module.configIsNew) {
+        menu.saveConfiguration.enabled = true;
+    }
+}
+
 bool runExitChecks(Module1& module, Dialogs& dialogs, MenuState& menu)
 {
     struct Check {

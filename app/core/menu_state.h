@@ -74,6 +74,11 @@ inline constexpr std::string_view kInputDataReadStatus =
 // status line to show, when the rule sets one.
 std::optional<std::string> Enable(const Module1& module, MenuState& menu);
 
+// Every edit of the configuration: it no longer matches its file, so it is unsaved, neither save
+// entry carries its check mark, Save As > Configuration is enabled and so is Save >
+// Configuration, unless the configuration is new and has no file to save over.
+void markConfigurationModified(Module1& module, MenuState& menu);
+
 // The exit checks, in their fixed order: each unsaved record first enables the entry that
 // would save it, then asks whether to exit anyway. No stops the checks and sets
 // exitCancelled; true when the program may end.

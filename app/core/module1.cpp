@@ -55,15 +55,22 @@ void discardFit(FitResults& results)
 void MakeParameterNames(Configuration& configuration)
 {
     std::vector<std::string> names;
-    for (int32_t peak = 1; peak <= configuration.nds; ++peak) {
-        for (std::size_t k = 0; k < static_cast<std::size_t>(kParametersPerPeak); ++k) {
-            names.emplace_back(kParameterKindNames[k]).append(std::to_string(peak));
-        }
-    }
-    for (int32_t coefficient = 0; coefficient < configuration.nbg; ++coefficient) {
-        names.emplace_back(kParameterKindNames[5]).append(std::to_string(coefficient));
+    const int32_t count = kParametersPerPeak * configuration.nds + configuration.nbg;
+    for (int32_t index = 0; index < count; ++index) {
+        names.push_back(parameterName(configuration.nds, index));
     }
     configuration.names = std::move(names);
+}
+
+std::string parameterName(int32_t nds, int32_t index)
+{
+    const int32_t peakParameters = kParametersPerPeak * nds;
+    if (index >= peakParameters) {
+        return std::string(kParameterKindNames[5]).append(std::to_string(index - peakParameters));
+    }
+    const auto kind = static_cast<std::size_t>(index % kParametersPerPeak);
+    return std::string(kParameterKindNames[kind])
+        .append(std::to_string(index / kParametersPerPeak + 1));
 }
 
 PathParts SplitPath(std::string_view fullName)

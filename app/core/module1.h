@@ -216,6 +216,12 @@ struct Module1 {
     int32_t innerWidth = 0;
     int32_t innerHeight = 0;
     int32_t currentPeak = 1;  // as the setup window numbers peaks, from 1
+    // While set, a value committed in the setup window does not redraw the plot: a peak change
+    // or a peak moved in the plot commits several boxes and redraws once at the end.
+    bool replotSuppressed = false;
+    // Set while a peak number chosen in the plot window is passed to the setup window, so that
+    // the setup window does not send the same number back.
+    bool peakSyncGuard = false;
     int32_t engineMode = 0;   // mode of the last engine call
     // Position and height of each peak as last drawn as a marker: nds entries.
     std::vector<double> markerPosition;
@@ -240,6 +246,11 @@ void discardFit(FitResults& results);
 
 // Pos1, Height1, LFWHM1, Alpha1, GFWHM1, Pos2, …, then a0, a1, a2 for the nbg coefficients.
 void MakeParameterNames(Configuration& configuration);
+
+// The name of 0-based parameter `index` of a model with nds peaks, as MakeParameterNames gives
+// it; built from the index, so that it is right even where the names were not rebuilt after nds
+// changed.
+std::string parameterName(int32_t nds, int32_t index);
 
 struct PathParts {
     std::string directory;  // everything before the last separator; empty without one

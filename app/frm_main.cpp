@@ -1,7 +1,10 @@
 #include "frm_main.h"
 
 #include "apply_colours.h"
+#include "core/help_files.h"
 #include "fonts.h"
+#include "frm_about.h"
+#include "frm_help.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -61,6 +64,7 @@ bool frmMain::Form_Load(const std::string& startDirectory)
     }
     ApplyColours(*this, m_module.colours);
     setFont(RegularFont());
+    setHelpFolders(helpFolders(programFolder()));
     m_menu = outcome.menu;
     applyMenuState();
     setStatusText(outcome.statusLine);
@@ -108,8 +112,8 @@ void frmMain::createFileMenu()
                [this] { mnuSaveAsItem_Click(0); });
     addCommand(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration,
                [this] { mnuSaveAsItem_Click(1); });
-    addCommand(saveAs, "Calculated Spectra", "mnuSaveAsItem_2",
-               &MenuState::saveAsCalculatedSpectra, [this] { mnuSaveAsItem_Click(2); });
+    addCommand(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra,
+               [this] { mnuSaveAsItem_Click(2); });
     addCommand(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
                &MenuState::saveAsCalculatedSpectraAndData, [this] { mnuSaveAsItem_Click(3); });
 }
@@ -142,7 +146,8 @@ void frmMain::createCommandMenus()
     for (std::size_t i = 0; i < plots.size(); ++i) {
         QAction* item = plot->addAction(QString::fromLatin1(plots[i]));
         item->setObjectName(indexed("mnuPlotItem", static_cast<int>(i)));
-        bind(item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, true);
+        bind(
+            item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, true);
         connect(item, &QAction::triggered, this,
                 [this, i] { mnuPlotItem_Click(static_cast<int>(i)); });
     }
@@ -164,8 +169,8 @@ void frmMain::createCommandMenus()
     addBarEntry("Exit", "mnuExit", &MenuState::exit, [this] { mnuExit_Click(); });
 
     QMenu* help = addSubmenu(nullptr, "Help", "mnuHelp", &MenuState::help);
-    addEntry(help, "Help Topics", "mnuHelpItem_0");
-    addEntry(help, "About Varnix", "mnuHelpItem_1");
+    addCommand(help, "Help Topics", "mnuHelpItem_0", nullptr, [this] { mnuHelpItem_Click(0); });
+    addCommand(help, "About Varnix", "mnuHelpItem_1", nullptr, [this] { mnuHelpItem_Click(1); });
     QMenu* customize = addSubmenu(nullptr, "Customize", "mnuCustomize", &MenuState::customize);
     addEntry(customize, "Colours", "mnuCustomizeItem_0");
     addEntry(customize, "File Extensions", "mnuCustomizeItem_1");
@@ -216,7 +221,8 @@ void frmMain::bind(QAction* action, MenuEntry MenuState::*entry, bool available)
         action->setEnabled(available);
         return;
     }
-    bind(action, [entry](const MenuState& m) -> const MenuEntry& { return m.*entry; }, available);
+    bind(
+        action, [entry](const MenuState& m) -> const MenuEntry& { return m.*entry; }, available);
 }
 
 void frmMain::bind(QAction* action, EntryOf entry, bool available)
@@ -304,6 +310,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_mdi && event->type() == QEvent::Resize && !isMinimized()) {
         NewSize();
         relayoutChildren();
+        frmAbout::placeIn(*m_mdi, m_module);
     }
     return QMainWindow::eventFilter(watched, event);
 }

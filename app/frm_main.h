@@ -6,9 +6,9 @@
 // Menu entries whose command does not exist yet are created with their captions and stay
 // disabled whatever the menu state says, so that no entry pretends to work.
 //
-// The window's code is in three files: frm_main.cpp (menus, status line, sizes, exit),
-// frm_main_commands.cpp (the File, Edit and Write commands) and frm_main_fit.cpp (the plot,
-// the calculation, the fit and the result windows).
+// The window's code is in four files: frm_main.cpp (menus, status line, sizes, exit),
+// frm_main_commands.cpp (the File, Edit and Write commands), frm_main_fit.cpp (the plot,
+// the calculation, the fit and the result windows) and frm_main_help.cpp (the Help menu).
 #pragma once
 
 #include "core/calculate.h"
@@ -23,7 +23,9 @@
 #include <QPointer>
 
 #include <array>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +41,7 @@ class QMenu;
 namespace varnix::app {
 
 class frmGraph;
+class frmHelp;
 class frmResults;
 
 inline constexpr const char* kMainCaption = "Varnix Version 1.06";
@@ -50,6 +53,7 @@ class frmMain : public QMainWindow {
 public:
     frmMain(Module1& module, Dialogs& dialogs, LibraryLoader& loader, InstanceLock& lock,
             QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // The start-up sequence, with `startDirectory` as the start directory. false when the user
     // chose not to run a second copy: the program is to end at once.
@@ -89,6 +93,13 @@ public:
     void mnuPrintItem_Click(int index);
     void mnuBreak_Click();
     void mnuExit_Click();
+    // Help: 0 Help Topics (the manual at its contents page), 1 About Varnix.
+    void mnuHelpItem_Click(int index);
+
+    // The folders the manual is looked for in; start-up sets the program's own.
+    void setHelpFolders(std::vector<std::filesystem::path> folders);
+    // The help window once Help Topics has made it, else nullptr.
+    frmHelp* help() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -164,6 +175,9 @@ private:
     QPointer<QMdiSubWindow> m_header;
     QPointer<QMdiSubWindow> m_graph;
     QPointer<QMdiSubWindow> m_results;
+    // A window of its own, not the main window's child, so that it can go behind it.
+    std::unique_ptr<frmHelp> m_help;
+    std::vector<std::filesystem::path> m_helpFolders;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;

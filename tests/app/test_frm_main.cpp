@@ -154,7 +154,7 @@ const EntryCase kEntries[] = {
     {"mnuEnergyItem_2", "Energy Scale and Peak Positions by same amount", false},
     {"mnuPlotItem_4", "Exp and Calc Spectra + Residuals x10", false},
     {"mnuPrintItem_0", "Graph (to PostScript file)", false},
-    {"mnuHelpItem_1", "About Varnix", false},
+    {"mnuHelpItem_1", "About Varnix", true},
     {"mnuCustomizeItem_1", "File Extensions", false},
 };
 

@@ -11,11 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace varnix::app {
 
 namespace {
 
-constexpr double kSizeShare = 0.6;  // of the inner width and of the inner height
+constexpr double kWidthShare = 0.6;  // of the inner width
 
 QLabel* textLabel(const std::string& text, QWidget* parent)
 {
@@ -62,7 +64,6 @@ frmAbout::frmAbout(Module1& module, const AboutText& text, QWidget* parent)
         m_rows.push_back(value);
     }
     layout->addLayout(rows);
-    layout->addStretch(1);
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -78,10 +79,12 @@ QLabel* frmAbout::lblRow(int index) const
     return m_rows.at(static_cast<std::size_t>(index));
 }
 
-QRect frmAbout::geometryFor(int innerWidth, int innerHeight)
+QRect frmAbout::geometryFor(const QWidget& frame, int innerWidth, int innerHeight)
 {
-    const int width = static_cast<int>(kSizeShare * innerWidth);
-    const int height = static_cast<int>(kSizeShare * innerHeight);
+    const int width = static_cast<int>(kWidthShare * innerWidth);
+    const int needed =
+        frame.hasHeightForWidth() ? frame.heightForWidth(width) : frame.sizeHint().height();
+    const int height = std::min(needed, innerHeight);
     return {(innerWidth - width) / 2, (innerHeight - height) / 2, width, height};
 }
 
@@ -94,15 +97,15 @@ frmAbout* frmAbout::showIn(QMdiArea& area, Module1& module, const AboutText& tex
     auto* form = new frmAbout(module, text);
     QMdiSubWindow* frame = area.addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->setGeometry(geometryFor(module.innerWidth, module.innerHeight));
     frame->show();
+    frame->setGeometry(geometryFor(*frame, module.innerWidth, module.innerHeight));
     return form;
 }
 
 void frmAbout::placeIn(QMdiArea& area, const Module1& module)
 {
     if (QMdiSubWindow* open = openFrame(area)) {
-        open->setGeometry(geometryFor(module.innerWidth, module.innerHeight));
+        open->setGeometry(geometryFor(*open, module.innerWidth, module.innerHeight));
     }
 }
 

@@ -26,9 +26,9 @@ class frmAbout : public QWidget {
 public:
     frmAbout(Module1& module, const AboutText& text, QWidget* parent = nullptr);
 
-    // The window's place in a main window whose inner area is innerWidth × innerHeight: centred,
-    // 0.6 of its width and 0.6 of its height.
-    static QRect geometryFor(int innerWidth, int innerHeight);
+    // The place of the window `frame` in a main window whose inner area is innerWidth ×
+    // innerHeight: centred, 0.6 of its width and as high as its texts need at that width.
+    static QRect geometryFor(const QWidget& frame, int innerWidth, int innerHeight);
 
     // Brings the About box of `area` forward, creating it first when there is none.
     static frmAbout* showIn(QMdiArea& area, Module1& module, const AboutText& text);

@@ -1,9 +1,9 @@
 #include "display/frm_graph.h"
 
 #include "apply_colours.h"
-#include "fonts.h"
 #include "core/number_format.h"
 #include "core/zoom.h"
+#include "fonts.h"
 
 #include <qcustomplot.h>
 #include <QCloseEvent>
@@ -12,6 +12,7 @@
 #include <QPen>
 #include <QRadioButton>
 #include <QRubberBand>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -104,7 +105,9 @@ void frmGraph::createControls()
     m_label2 = addLabel("Y", "Label2");
     m_txtY = addReadout("txtY");
     m_lblSelect = addLabel("Select Peak", "lblSelect");
-    m_txtPeak = addReadout("txtPeak");
+    m_txtPeak = new QLineEdit(this);
+    m_txtPeak->setObjectName(QStringLiteral("txtPeak"));
+    connect(m_txtPeak, &QLineEdit::textEdited, this, &frmGraph::txtPeak_Change);
     m_upDownPeak = new QSpinBox(this);
     m_upDownPeak->setObjectName(QStringLiteral("UpDownPeak"));
     connect(m_upDownPeak, &QSpinBox::valueChanged, this, &frmGraph::UpDownPeak_Change);
@@ -279,7 +282,15 @@ void frmGraph::Graph1_MouseMove(QMouseEvent* event)
 
 void frmGraph::Graph1_MouseUp(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    if (m_module.windowOpen.peakSetup && m_optSelect->isChecked()) {
+        const QPoint at = event->position().toPoint();
+        emit peakMoved(energyAt(at.x()), m_graph->yAxis->pixelToCoord(at.y()));
+        return;
+    }
+    if (!m_dragging) {
         return;
     }
     m_dragging = false;
@@ -317,9 +328,45 @@ void frmGraph::optReset_Click()
     m_optZoom->setChecked(true);
 }
 
+// The spin box follows a whole number in range; any text goes on, so that the setup window can
+// show what was typed and refuse it there.
+void frmGraph::txtPeak_Change()
+{
+    bool whole = false;
+    const int peak = m_txtPeak->text().toInt(&whole);
+    if (whole && peak >= m_upDownPeak->minimum() && peak <= m_upDownPeak->maximum()) {
+        const QSignalBlocker blocker(m_upDownPeak);
+        m_upDownPeak->setValue(peak);
+    }
+    emit peakChosen(m_txtPeak->text());
+}
+
 void frmGraph::UpDownPeak_Change(int peak)
 {
     m_txtPeak->setText(QString::number(peak));
+    emit peakChosen(m_txtPeak->text());
+}
+
+void frmGraph::setSelectEnabled(bool enabled)
+{
+    m_optSelect->setEnabled(enabled);
+    showPeakSelector(enabled);
+    if (!enabled && m_optSelect->isChecked()) {
+        m_optZoom->setChecked(true);
+    }
+}
+
+void frmGraph::showPeakNumber(int peak)
+{
+    const QSignalBlocker blocker(m_upDownPeak);
+    m_upDownPeak->setValue(peak);
+    m_txtPeak->setText(QString::number(peak));
+}
+
+void frmGraph::setPeakLimit(int peaks)
+{
+    const QSignalBlocker blocker(m_upDownPeak);
+    m_upDownPeak->setMaximum(std::max(1, peaks));
 }
 
 void frmGraph::setModeOptionsEnabled(bool enabled)

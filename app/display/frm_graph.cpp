@@ -4,16 +4,16 @@
 #include "core/number_format.h"
 #include "core/zoom.h"
 #include "fonts.h"
+#include "up_down.h"
 
 #include <qcustomplot.h>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPen>
 #include <QRadioButton>
 #include <QRubberBand>
-#include <QSignalBlocker>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +33,9 @@ constexpr double kGraphWidth = 95.0;
 constexpr double kGraphHeight = 84.0;
 constexpr double kBandTop = 85.0;
 constexpr double kBandHeight = 14.0;
+constexpr double kSelectorLeft = 40.0;
+constexpr int kSelectorGap = 4;  // px between the selector's caption, box and buttons
+constexpr int kPeakDigits = 3;
 
 constexpr double kTitleScale = 1.25;  // the graph title in the large font's size
 
@@ -107,10 +110,14 @@ void frmGraph::createControls()
     m_lblSelect = addLabel("Select Peak", "lblSelect");
     m_txtPeak = new QLineEdit(this);
     m_txtPeak->setObjectName(QStringLiteral("txtPeak"));
+    constexpr int kFrame = 12;  // px of frame and margins around the text
+    m_txtPeak->setFixedWidth(
+        kPeakDigits * QFontMetrics(RegularFont()).horizontalAdvance(QLatin1Char('0')) + kFrame);
     connect(m_txtPeak, &QLineEdit::textEdited, this, &frmGraph::txtPeak_Change);
-    m_upDownPeak = new QSpinBox(this);
+    m_upDownPeak = new UpDown(this);
     m_upDownPeak->setObjectName(QStringLiteral("UpDownPeak"));
-    connect(m_upDownPeak, &QSpinBox::valueChanged, this, &frmGraph::UpDownPeak_Change);
+    m_upDownPeak->fitBeside(*m_txtPeak);
+    connect(m_upDownPeak, &UpDown::stepped, this, &frmGraph::UpDownPeak_Change);
 
     m_pic1 = new QWidget(this);
     m_pic1->setObjectName(QStringLiteral("pic1"));
@@ -199,9 +206,13 @@ void frmGraph::PlaceThings()
     place(m_txtX, 5.5, 14.0);
     place(m_label2, 21.0, 3.0);
     place(m_txtY, 24.0, 14.0);
-    place(m_lblSelect, 40.0, 13.0);
-    place(m_txtPeak, 53.0, 5.0);
-    place(m_upDownPeak, 58.0, 5.0);
+    // The peak selector in its natural widths, so that neither caption nor number is cut.
+    int left = px(kSelectorLeft * ux);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_lblSelect, m_txtPeak, m_upDownPeak}) {
+        const QSize size = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
+        w->setGeometry(left, px(middle) - size.height() / 2, size.width(), size.height());
+        left += size.width() + kSelectorGap;
+    }
     m_pic1->setGeometry(px(70.0 * ux), px(kBandTop * uy), px(27.5 * ux), px(kBandHeight * uy));
 }
 
@@ -328,14 +339,13 @@ void frmGraph::optReset_Click()
     m_optZoom->setChecked(true);
 }
 
-// The spin box follows a whole number in range; any text goes on, so that the setup window can
-// show what was typed and refuse it there.
+// The spin buttons step on from a whole number typed; any text goes on, so that the setup
+// window can show what was typed and refuse it there.
 void frmGraph::txtPeak_Change()
 {
     bool whole = false;
     const int peak = m_txtPeak->text().toInt(&whole);
-    if (whole && peak >= m_upDownPeak->minimum() && peak <= m_upDownPeak->maximum()) {
-        const QSignalBlocker blocker(m_upDownPeak);
+    if (whole) {
         m_upDownPeak->setValue(peak);
     }
     emit peakChosen(m_txtPeak->text());
@@ -358,15 +368,13 @@ void frmGraph::setSelectEnabled(bool enabled)
 
 void frmGraph::showPeakNumber(int peak)
 {
-    const QSignalBlocker blocker(m_upDownPeak);
     m_upDownPeak->setValue(peak);
     m_txtPeak->setText(QString::number(peak));
 }
 
 void frmGraph::setPeakLimit(int peaks)
 {
-    const QSignalBlocker blocker(m_upDownPeak);
-    m_upDownPeak->setMaximum(std::max(1, peaks));
+    m_upDownPeak->setRange(1, peaks);
 }
 
 void frmGraph::setModeOptionsEnabled(bool enabled)

@@ -26,9 +26,10 @@ class QMouseEvent;
 class QPen;
 class QRadioButton;
 class QRubberBand;
-class QSpinBox;
 
 namespace varnix::app {
+
+class UpDown;
 
 class frmGraph : public QWidget {
     Q_OBJECT
@@ -67,7 +68,7 @@ public:
     QLineEdit* txtX() const { return m_txtX; }
     QLineEdit* txtY() const { return m_txtY; }
     QLineEdit* txtPeak() const { return m_txtPeak; }
-    QSpinBox* UpDownPeak() const { return m_upDownPeak; }
+    UpDown* UpDownPeak() const { return m_upDownPeak; }
 
 signals:
     // A zoom or Reset changed the data: redraw with the current plot type and apply the menu
@@ -124,7 +125,7 @@ private:
     QLineEdit* m_txtX = nullptr;
     QLineEdit* m_txtY = nullptr;
     QLineEdit* m_txtPeak = nullptr;
-    QSpinBox* m_upDownPeak = nullptr;
+    UpDown* m_upDownPeak = nullptr;
 };
 
 }  // namespace varnix::app

@@ -4,8 +4,8 @@
 #include "editor/frm_ds_setup.h"
 
 #include "apply_colours.h"
-#include "editor/up_down.h"
 #include "fonts.h"
+#include "up_down.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,11 +28,13 @@ constexpr double kHeightShare = 0.96;
 
 // Box widths in digits: a count, a peak name ("GFWHM12"), a value ("-1.235e+03"), a factor, and
 // a coefficient in its shortest exact form, which may take all of a double's digits.
-constexpr int kCountDigits = 4;
-constexpr int kNameDigits = 8;
-constexpr int kValueDigits = 11;
-constexpr int kFactorDigits = 9;
+constexpr int kCountDigits = 3;
+constexpr int kNameDigits = 7;
+constexpr int kValueDigits = 10;
+constexpr int kFactorDigits = 7;
 constexpr int kCoefficientDigits = 20;
+// px between the columns of the rows: the window is half the main window's width.
+constexpr int kColumnGap = 4;
 
 constexpr std::array<const char*, 6> kHeadings = {"Name",   "Value",    "Fixed?", "Correlated with",
                                                   "Factor", "Operation"};
@@ -135,6 +137,8 @@ void frmDSSetup::createCounts()
     m_lblSelect->setBuddy(m_txtPeakNumber);
     setDigits(*m_txtNDS, kCountDigits);
     setDigits(*m_txtPeakNumber, kCountDigits);
+    m_upDownDS->fitBeside(*m_txtNDS);
+    m_upDownPeak->fitBeside(*m_txtPeakNumber);
 }
 
 void frmDSSetup::createRows()
@@ -160,6 +164,7 @@ void frmDSSetup::createRows()
         row.plus = addOption("+", indexed("optP", i), row.picbox);
         auto* options = new QHBoxLayout(row.picbox);
         options->setContentsMargins(0, 0, 0, 0);
+        options->setSpacing(kColumnGap);
         options->addWidget(row.multiply);
         options->addWidget(row.plus);
         options->addStretch(1);
@@ -202,6 +207,8 @@ void frmDSSetup::createBackground()
 void frmDSSetup::PlaceObjects()
 {
     auto* column = new QVBoxLayout(this);
+    constexpr int kMargin = 6;  // px: the window is half the main window's width
+    column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     column->addWidget(m_lblDS);
     auto* counts = new QGridLayout();
     placeCounts(*counts);
@@ -234,6 +241,7 @@ void frmDSSetup::placeCounts(QGridLayout& grid)
     grid.addWidget(m_upDownPeak, 1, 2);
     grid.addWidget(m_cmdDelete, 1, 3);
     grid.addWidget(m_cmdInsert, 1, 4);
+    grid.setHorizontalSpacing(kColumnGap);
     grid.setColumnStretch(5, 1);
 }
 
@@ -252,6 +260,7 @@ void frmDSSetup::placeRows(QGridLayout& grid)
         grid.addWidget(row.factor, line, 4);
         grid.addWidget(row.picbox, line, 5);
     }
+    grid.setHorizontalSpacing(kColumnGap);
     grid.setColumnStretch(6, 1);
 }
 
@@ -260,13 +269,14 @@ void frmDSSetup::placeBackground(QGridLayout& grid)
 {
     grid.addWidget(m_lblBackground, 0, 0);
     grid.addWidget(m_picboxBack, 1, 0, kMaxBackgroundCoefficients + 1, 1, Qt::AlignTop);
-    grid.addWidget(m_cmdAuto, 1, 1, Qt::AlignTop);
+    grid.addWidget(m_cmdAuto, 1, 1, Qt::AlignTop | Qt::AlignHCenter);
     grid.addWidget(m_lblCoeffts, 0, 2, 1, 2);
     for (int n = 0; n < kMaxBackgroundCoefficients; ++n) {
         grid.addWidget(m_lblPol.at(at(n)), n + 1, 2, Qt::AlignRight);
         grid.addWidget(m_txtPolValue.at(at(n)), n + 1, 3);
     }
-    grid.setColumnMinimumWidth(1, m_cmdAuto->sizeHint().width() * 2);
+    // Auto keeps its place while it is hidden, so that the coefficients do not jump.
+    grid.setColumnMinimumWidth(1, m_cmdAuto->sizeHint().width() + 4 * kColumnGap);
     grid.setColumnStretch(4, 1);
 }
 

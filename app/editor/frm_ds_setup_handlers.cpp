@@ -4,7 +4,7 @@
 #include "editor/frm_ds_setup.h"
 
 #include "apply_colours.h"
-#include "editor/up_down.h"
+#include "up_down.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "editor/up_down.h"
+#include "up_down.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,7 +29,8 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent)
     m_up = arrowButton(Qt::UpArrow, "up", this);
     m_down = arrowButton(Qt::DownArrow, "down", this);
     for (QToolButton* button : {m_up, m_down}) {
-        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        // Each takes half of whatever height the pair is given.
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         layout->addWidget(button);
     }
     connect(m_up, &QToolButton::clicked, this, [this] { step(1); });
@@ -46,6 +47,12 @@ void UpDown::setRange(int minimum, int maximum)
     m_minimum = minimum;
     m_maximum = std::max(minimum, maximum);
     setValue(m_value);
+}
+
+void UpDown::fitBeside(const QWidget& box)
+{
+    const int height = box.sizeHint().height();
+    setFixedSize(height * 2 / 3, height);
 }
 
 void UpDown::step(int by)

@@ -20,6 +20,8 @@ public:
     int value() const { return m_value; }
     void setRange(int minimum, int maximum);
     int maximum() const { return m_maximum; }
+    // As high as the text box it stands beside, and narrow.
+    void fitBeside(const QWidget& box);
 
     QToolButton* upButton() const { return m_up; }
     QToolButton* downButton() const { return m_down; }

@@ -31,10 +31,10 @@ constexpr double kHeightShare = 0.96;
 constexpr int kCountDigits = 3;
 constexpr int kNameDigits = 7;
 constexpr int kValueDigits = 10;
-constexpr int kFactorDigits = 7;
+constexpr int kFactorDigits = 6;
 constexpr int kCoefficientDigits = 20;
 // px between the columns of the rows: the window is half the main window's width.
-constexpr int kColumnGap = 4;
+constexpr int kColumnGap = 6;
 
 constexpr std::array<const char*, 6> kHeadings = {"Name",   "Value",    "Fixed?", "Correlated with",
                                                   "Factor", "Operation"};
@@ -97,7 +97,6 @@ QLineEdit* frmDSSetup::addTextBox(const QString& name)
 {
     auto* box = new QLineEdit(this);
     box->setObjectName(name);
-    box->setAccessibleName(name);
     box->setFont(RegularFont());
     return box;
 }
@@ -151,6 +150,7 @@ void frmDSSetup::createRows()
         row.name = addTextBox(indexed("txtName", i));
         row.name->setReadOnly(true);
         row.name->setFocusPolicy(Qt::NoFocus);
+        row.name->setAccessibleName(QStringLiteral("Name"));
         row.value = addTextBox(indexed("txtValue", i));
         row.vary = new QCheckBox(QStringLiteral("no"), this);
         row.vary->setObjectName(indexed("chkVary", i));

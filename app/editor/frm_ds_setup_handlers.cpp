@@ -265,7 +265,10 @@ void frmDSSetup::showRows()
 
 void frmDSSetup::showRow(const Row& controls, const ParameterRow& row)
 {
-    controls.name->setText(toQString(row.name));
+    const QString name = toQString(row.name);
+    controls.name->setText(name);
+    controls.value->setAccessibleName(QStringLiteral("Value of %1").arg(name));
+    controls.factor->setAccessibleName(QStringLiteral("Factor of %1").arg(name));
     showBox(*controls.value, row.value);
     {
         const QSignalBlocker blocker(controls.vary);
@@ -308,9 +311,13 @@ void frmDSSetup::showBox(QLineEdit& edit, const TextBox& box) const
         edit.setText(text);
     }
     edit.setEnabled(box.enabled);
+    // A box whose value is computed from another peak's shows the window's colour, so that it
+    // does not look like one to type in.
+    const Colours& colours = m_module.colours;
     QPalette palette = edit.palette();
-    palette.setColor(QPalette::Base,
-                     box.invalid ? kWarningColour : toQColor(m_module.colours.textBoxBack));
+    palette.setColor(QPalette::Base, box.invalid   ? kWarningColour
+                                     : box.enabled ? toQColor(colours.textBoxBack)
+                                                   : toQColor(colours.windowBack));
     edit.setPalette(palette);
 }
 

@@ -2,7 +2,8 @@
 # Draws the pictures of the README and docs/ from a fresh build: the example opened and
 # calculated (docs/images/main-window.png), fitted (fit-results.png), a new configuration in the
 # setup window (new-configuration.png), a doublet tied in the setup window beside the plot
-# (setup-window.png) and the all-parameters window of that model (show-all.png). Needs
+# (setup-window.png), the all-parameters window of that model (show-all.png) and its fit
+# (doublet-fit.png). Needs
 # xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,3 +20,4 @@ shot fit-results fit
 shot new-configuration new
 shot setup-window setup
 shot show-all showall
+shot doublet-fit doubletfit

@@ -1,13 +1,14 @@
 // Draws the main window into a PNG for the README and the docs, with no one clicking:
-//   app_screenshot <start directory> <output.png> [fit | new | setup | showall]
+//   app_screenshot <start directory> <output.png> [fit | new | setup | showall | doubletfit]
 // The start directory names the spectrum and configuration in "last_data.dat" and
 // "last_config.dat". Open > All Files and Calculate Spectrum are chosen, then:
 // - no mode: the residual plot x5;
 // - fit: Start Fit, its final results window beside the plot;
 // - new: File > New > Configuration instead of the calculation, the setup window on its one peak;
-// - setup: the second peak tied to the first as a doublet (Pos2 = Pos1 + 1.7, Height2 =
+// - setup: the second peak tied to the first as a doublet (Pos2 = Pos1 + 2.1, Height2 =
 //   0.5 × Height1) in the setup window, typed and clicked as a user does, then calculated;
-// - showall: as setup, then Show All.
+// - showall: as setup, then Show All;
+// - doubletfit: as setup, then Start Fit, its final results window beside the plot.
 #include "core/library_loader.h"
 #include "core/module1.h"
 #include "core/scripted_dialogs.h"
@@ -71,10 +72,10 @@ void tieToPeak1(frmDSSetup& form, int i, bool plus, const char* factor)
     type(form.txtFactor(i), factor);
 }
 
-void doublet(frmDSSetup& form)
+void tieDoublet(frmDSSetup& form)
 {
     type(form.txtPeakNumber(), "2");
-    tieToPeak1(form, 0, true, "1.7");
+    tieToPeak1(form, 0, true, "2.1");
     tieToPeak1(form, 1, false, "0.5");
 }
 
@@ -83,11 +84,12 @@ void doublet(frmDSSetup& form)
 int main(int argc, char* argv[])
 {
     const std::string mode = argc == 4 ? argv[3] : "";
-    if (argc < 3 || argc > 4 ||
-        (argc == 4 && mode != "fit" && mode != "new" && mode != "setup" && mode != "showall")) {
+    const bool doublet = mode == "setup" || mode == "showall" || mode == "doubletfit";
+    const bool fit = mode == "fit" || mode == "doubletfit";
+    if (argc < 3 || argc > 4 || (argc == 4 && !doublet && !fit && mode != "new")) {
         std::fprintf(stderr,
                      "usage: app_screenshot <start directory> <out.png> "
-                     "[fit | new | setup | showall]\n");
+                     "[fit | new | setup | showall | doubletfit]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -104,8 +106,8 @@ int main(int argc, char* argv[])
     trigger(window, "mnuOpenItem_0");
     if (mode == "new") {
         trigger(window, "mnuNewItem_0");
-    } else if (mode == "setup" || mode == "showall") {
-        doublet(*window.setup());
+    } else if (doublet) {
+        tieDoublet(*window.setup());
         trigger(window, "mnuCalculate");
         if (mode == "showall") {
             QTest::mouseClick(window.setup()->cmdShowAll(), Qt::LeftButton);
@@ -114,7 +116,7 @@ int main(int argc, char* argv[])
         trigger(window, "mnuCalculate");
         trigger(window, "mnuPlotItem_3");
     }
-    if (mode == "fit") {
+    if (fit) {
         trigger(window, "mnuFit");
         // The results window on the left half, the plot on the right.
         for (QMdiSubWindow* child : window.mdiArea()->subWindowList()) {

@@ -42,6 +42,9 @@ constexpr std::array<const char*, 6> kHeadingNames = {"lblName", "lblValue",  "l
                                                       "lblCorr", "lblFactor", "lblOp"};
 constexpr std::array<const char*, kMaxBackgroundCoefficients + 1> kBackgrounds = {
     "none", "constant", "linear", "parabolic"};
+constexpr std::array<const char*, kMaxBackgroundCoefficients> kCoefficients = {"a0", "a1", "a2"};
+constexpr std::array<const char*, kMaxBackgroundCoefficients> kCoefficientLabels = {
+    "lblPol_0", "lblPol_1", "lblPol_2"};
 
 QString indexed(const char* name, int index)
 {
@@ -192,10 +195,7 @@ void frmDSSetup::createBackground()
     m_cmdAuto = addButton("Auto", "cmdAuto");
     m_lblCoeffts = addLabel("Polynomial coefficients", "lblCoeffts");
     for (int n = 0; n < kMaxBackgroundCoefficients; ++n) {
-        const QString name = QStringLiteral("a%1").arg(n);
-        m_lblPol.at(at(n)) = addLabel("", "");
-        m_lblPol.at(at(n))->setText(name);
-        m_lblPol.at(at(n))->setObjectName(indexed("lblPol", n));
+        m_lblPol.at(at(n)) = addLabel(kCoefficients.at(at(n)), kCoefficientLabels.at(at(n)));
         m_txtPolValue.at(at(n)) = addTextBox(indexed("txtPolValue", n));
         m_lblPol.at(at(n))->setBuddy(m_txtPolValue.at(at(n)));
         setDigits(*m_txtPolValue.at(at(n)), kCoefficientDigits);

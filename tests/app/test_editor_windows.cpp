@@ -334,6 +334,13 @@ TEST_F(EditorWindows, DoubletTiedByTheLinkControlsStaysTiedThroughTheFit)
     EXPECT_EQ(grid.rowHeight(0), rowHeight);
     EXPECT_EQ(grid.horizontalHeader()->height(), rowHeight);
     EXPECT_TRUE(m_module.windowOpen.allParameters);
+    // Show All again: the snapshot taken anew, in one window.
+    type(form.txtFactor(kHeight), "0.25");
+    QTest::mouseClick(form.cmdShowAll(), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(m_window->mdiArea()->findChildren<frmAllParameters*>().size(), 1);
+    EXPECT_EQ(cellText(*m_window->allParameters()->grdDS(), 6, 5), "0.250");
+    type(form.txtFactor(kHeight), "0.5");
 
     trigger("mnuCalculate");
     trigger("mnuFit");

@@ -121,7 +121,8 @@ void frmMain::createFileMenu()
 void frmMain::createEditMenu()
 {
     QMenu* edit = addSubmenu(nullptr, "Edit", "mnuEdit", &MenuState::edit);
-    addEntry(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData);
+    addCommand(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData,
+               [this] { mnuEditConfig_Click(); });
     QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
     addEntry(fit, "Simple", "mnuFitParItem_0");
     addEntry(fit, "Advanced", "mnuFitParItem_1");

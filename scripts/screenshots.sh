@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Draws the pictures of the program from a fresh build: for the README the example opened and
-# calculated (docs/images/main-window.png) and fitted (docs/images/fit-results.png); for the
-# manual (docs/help/images) the plot window after opening and after calculating, the results
-# window and the corner of the correlation matrix after the fit. Needs xvfb-run; the start
-# directory is a temporary copy of the examples.
+# Draws the pictures of the README and docs/ from a fresh build: the example opened and
+# calculated (docs/images/main-window.png), fitted (fit-results.png), a new configuration in the
+# setup window (new-configuration.png), a doublet tied in the setup window beside the plot
+# (setup-window.png), the all-parameters window of that model (show-all.png) and its fit
+# (doublet-fit.png); for the manual (docs/help/images) the plot window after opening and after
+# calculating, the results window and the corner of the correlation matrix after the fit. Needs
+# xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -13,11 +15,15 @@ trap 'rm -rf "$work"' EXIT
 cp examples/fini.dat examples/FitFile.dat examples/synthetic_c1s.dat examples/synthetic_c1s.cfg "$work"
 printf '"%s"\n' "$work/synthetic_c1s.dat" > "$work/last_data.dat"
 printf '"%s"\n' "$work/synthetic_c1s.cfg" > "$work/last_config.dat"
-xvfb-run -a build/bin/app_screenshot "$work" docs/images/main-window.png
-xvfb-run -a build/bin/app_screenshot "$work" docs/images/fit-results.png fit
-manual=docs/help/images
-xvfb-run -a build/bin/app_screenshot "$work" $manual/plot-spectrum.png open frmGraph
-xvfb-run -a build/bin/app_screenshot "$work" $manual/plot-calculated.png calculate frmGraph
-xvfb-run -a build/bin/app_screenshot "$work" $manual/results-window.png fit frmResults
-xvfb-run -a build/bin/app_screenshot "$work" $manual/correlation-matrix.png correlation \
-    frmCorrelation 760x430
+shot() { xvfb-run -a build/bin/app_screenshot "$work" "docs/images/$1.png" ${2:+"$2"}; }
+shot main-window
+shot fit-results fit
+shot new-configuration new
+shot setup-window setup
+shot show-all showall
+shot doublet-fit doubletfit
+manual() { xvfb-run -a build/bin/app_screenshot "$work" "docs/help/images/$1.png" "${@:2}"; }
+manual plot-spectrum open frmGraph
+manual plot-calculated calculate frmGraph
+manual results-window fit frmResults
+manual correlation-matrix correlation frmCorrelation 760x430

@@ -1,27 +1,45 @@
-// Draws the main window into a PNG for the README and the manual, with no one clicking:
-//   app_screenshot <start directory> <output.png> [open|calculate|fit|correlation [window [WxH]]]
+// Draws the main window into a PNG for the README, the docs and the manual, with no one clicking:
+//   app_screenshot <start directory> <output.png>
+//                  [calculate | open | fit | correlation | new | setup | showall | doubletfit
+//                   [window [WxH]]]
 // The start directory names the spectrum and configuration in "last_data.dat" and
-// "last_config.dat". Open > All Files, Calculate Spectrum and the residual plot x5 are chosen;
-// with "open", Open > All Files only; with "fit", Start Fit runs too and its final results
-// window is shown beside the plot; with "correlation", the fit's correlation matrix is shown.
+// "last_config.dat". Open > All Files and Calculate Spectrum are chosen, then:
+// - no mode, or calculate: the residual plot x5;
+// - open: Open > All Files only, no calculation;
+// - fit: Start Fit, its final results window beside the plot;
+// - correlation: as fit, then the correlation matrix;
+// - new: File > New > Configuration instead of the calculation, the setup window on its one peak;
+// - setup: the second peak tied to the first as a doublet (Pos2 = Pos1 + 2.1, Height2 =
+//   0.5 × Height1) in the setup window, typed and clicked as a user does, then calculated;
+// - showall: as setup, then Show All;
+// - doubletfit: as setup, then Start Fit, its final results window beside the plot.
 // With a window's name (frmGraph, frmResults, frmCorrelation) only that window is drawn, and
 // with a size only its top left corner of that size.
 #include "core/library_loader.h"
 #include "core/module1.h"
 #include "core/scripted_dialogs.h"
+#include "editor/frm_ds_setup.h"
 #include "frm_main.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 
 #include <cstdio>
-#include <string_view>
+#include <string>
 
 namespace {
+
+using varnix::app::frmDSSetup;
 
 class NoOtherCopy final : public varnix::app::InstanceLock {
 public:
@@ -54,19 +72,53 @@ void trigger(varnix::app::frmMain& window, const char* name)
     QApplication::processEvents();
 }
 
+void type(QLineEdit* box, const char* text)
+{
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QString::fromLatin1(text));
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+void click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Row i of the selected peak tied to peak 1, through "Fixed?", "Correlated with", the
+// operation and the factor.
+void tieToPeak1(frmDSSetup& form, int i, bool plus, const char* factor)
+{
+    click(form.chkVary(i));
+    QComboBox* list = form.cmbVary(i);
+    list->showPopup();
+    QTest::keyClick(list->view(), Qt::Key_Home);
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    click(plus ? form.optP(i) : form.optX(i));
+    type(form.txtFactor(i), factor);
+}
+
+void tieDoublet(frmDSSetup& form)
+{
+    type(form.txtPeakNumber(), "2");
+    tieToPeak1(form, 0, true, "2.1");
+    tieToPeak1(form, 1, false, "0.5");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    const std::string_view mode = argc >= 4 ? argv[3] : "calculate";
+    const std::string mode = argc >= 4 ? argv[3] : "calculate";
     const char* windowName = argc >= 5 ? argv[4] : "";
     const QStringList corner =
         QString::fromLatin1(argc == 6 ? argv[5] : "").split(QLatin1Char('x'));
-    if (argc < 3 || argc > 6 || (argc == 6 && corner.size() != 2) ||
-        (mode != "calculate" && mode != "open" && mode != "fit" && mode != "correlation")) {
+    const bool doublet = mode == "setup" || mode == "showall" || mode == "doubletfit";
+    const bool fit = mode == "fit" || mode == "correlation" || mode == "doubletfit";
+    const bool known = doublet || fit || mode == "calculate" || mode == "open" || mode == "new";
+    if (argc < 3 || argc > 6 || !known || (argc == 6 && corner.size() != 2)) {
         std::fprintf(stderr,
-                     "usage: app_screenshot <start directory> <out.png> "
-                     "[open|calculate|fit|correlation [window [WxH]]]\n");
+                     "usage: app_screenshot <start directory> <out.png> [calculate | open | fit | "
+                     "correlation | new | setup | showall | doubletfit [window [WxH]]]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -81,11 +133,21 @@ int main(int argc, char* argv[])
     window.resize(1500, 820);
     window.show();
     trigger(window, "mnuOpenItem_0");
-    if (mode != "open") {
+    if (mode == "new") {
+        trigger(window, "mnuNewItem_0");
+    } else if (mode == "open") {
+        QApplication::processEvents();
+    } else if (doublet) {
+        tieDoublet(*window.setup());
+        trigger(window, "mnuCalculate");
+        if (mode == "showall") {
+            QTest::mouseClick(window.setup()->cmdShowAll(), Qt::LeftButton);
+        }
+    } else {
         trigger(window, "mnuCalculate");
         trigger(window, "mnuPlotItem_3");
     }
-    if (mode == "fit" || mode == "correlation") {
+    if (fit) {
         trigger(window, "mnuFit");
         // The results window on the left half, the plot on the right.
         for (QMdiSubWindow* child : window.mdiArea()->subWindowList()) {
@@ -93,13 +155,15 @@ int main(int argc, char* argv[])
                 child->move(0, 0);
             }
         }
-        QApplication::processEvents();
     }
     if (mode == "correlation") {
         window.findChild<QPushButton*>(QStringLiteral("cmdCorrelation"))->click();
-        QApplication::processEvents();
     }
-    if (module.calculationDone != (mode != "open") || !dialogs.records().empty() ||
+    QApplication::processEvents();
+    const bool drawn = mode == "new"    ? module.configIsNew
+                       : mode == "open" ? module.dataLoaded && module.configLoaded
+                                        : module.calculationDone;
+    if (!drawn || !dialogs.records().empty() ||
         !picture(shown(window, windowName), corner).save(QString::fromLocal8Bit(argv[2]))) {
         return 1;
     }

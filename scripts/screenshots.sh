@@ -3,8 +3,9 @@
 # calculated (docs/images/main-window.png), fitted (fit-results.png), a new configuration in the
 # setup window (new-configuration.png), a doublet tied in the setup window beside the plot
 # (setup-window.png), the all-parameters window of that model (show-all.png) and its fit
-# (doublet-fit.png); for the manual (docs/help/images) the plot window after opening and after
-# calculating, the results window and the corner of the correlation matrix after the fit. Needs
+# (doublet-fit.png); for the manual (docs/help/images) the plot and the setup window after
+# opening, the plot window after calculating, the results window and the corner of the
+# correlation matrix after the fit. Needs
 # xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,7 @@ shot show-all showall
 shot doublet-fit doubletfit
 manual() { xvfb-run -a build/bin/app_screenshot "$work" "docs/help/images/$1.png" "${@:2}"; }
 manual plot-spectrum open frmGraph
+manual setup-example open frmDSSetup
 manual plot-calculated calculate frmGraph
 manual results-window fit frmResults
 manual correlation-matrix correlation frmCorrelation 760x430

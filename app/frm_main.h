@@ -6,9 +6,10 @@
 // Menu entries whose command does not exist yet are created with their captions and stay
 // disabled whatever the menu state says, so that no entry pretends to work.
 //
-// The window's code is in three files: frm_main.cpp (menus, status line, sizes, exit),
-// frm_main_commands.cpp (the File, Edit and Write commands) and frm_main_fit.cpp (the plot,
-// the calculation, the fit and the result windows).
+// The window's code is in four files: frm_main.cpp (menus, status line, sizes, exit),
+// frm_main_commands.cpp (the File, Edit and Write commands), frm_main_fit.cpp (the plot, the
+// calculation, the fit and the result windows) and frm_main_dialogs.cpp (the fit-parameter
+// dialogs and the Customize windows).
 #pragma once
 
 #include "core/calculate.h"
@@ -35,9 +36,11 @@ class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QRect;
 
 namespace varnix::app {
 
+class FitDialog;
 class frmGraph;
 class frmResults;
 
@@ -89,6 +92,10 @@ public:
     void mnuPrintItem_Click(int index);
     void mnuBreak_Click();
     void mnuExit_Click();
+    // Edit > Fit Parameters: 0 Simple (frmFitParameters), 1 Advanced (frmFitAdvanced).
+    void mnuFitParItem_Click(int index);
+    // Customize: 0 Colours (frmColor), 1 File Extensions (frmExt).
+    void mnuCustomizeItem_Click(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -155,6 +162,14 @@ private:
     void setBusy(bool busy);
     void quit();
 
+    // The fit-parameter dialogs and the Customize windows (frm_main_dialogs.cpp).
+    void showChild(QPointer<QMdiSubWindow>& frame, QWidget* form, const QRect& geometry);
+    bool bringForward(const QPointer<QMdiSubWindow>& frame);
+    FitDialog* fitDialog(const QPointer<QMdiSubWindow>& frame) const;
+    void commitFitDialogs();
+    void closeFitDialogs();
+    void applyColoursEverywhere();
+
     Module1& m_module;
     Dialogs& m_dialogs;
     LibraryLoader& m_loader;
@@ -164,6 +179,10 @@ private:
     QPointer<QMdiSubWindow> m_header;
     QPointer<QMdiSubWindow> m_graph;
     QPointer<QMdiSubWindow> m_results;
+    QPointer<QMdiSubWindow> m_fitParameters;
+    QPointer<QMdiSubWindow> m_fitAdvanced;
+    QPointer<QMdiSubWindow> m_colour;
+    QPointer<QMdiSubWindow> m_extensions;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;

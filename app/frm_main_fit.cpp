@@ -189,6 +189,7 @@ CalculationHooks frmMain::calculationHooks()
 
 void frmMain::mnuCalculate_Click()
 {
+    commitFitDialogs();
     const CalculationOutcome outcome =
         calculateSpectrum(m_module, m_dialogs, m_loader, m_menu, calculationHooks());
     applyMenuState();
@@ -199,6 +200,7 @@ void frmMain::mnuCalculate_Click()
 
 void frmMain::recalculateModel()
 {
+    commitFitDialogs();
     const CalculationOutcome outcome = app::recalculateModel(m_module, m_dialogs, m_loader, m_menu);
     applyMenuState();
     if (outcome == CalculationOutcome::Quit) {
@@ -261,7 +263,10 @@ FitHooks frmMain::fitHooks()
     hooks.redrawPlot = common.redrawPlot;
     hooks.showPanels = [this](const IterationPanels& panels) { setIterationPanels(panels); };
     hooks.applyMenus = [this] { applyMenuState(); };
-    hooks.closeEditingWindows = [this] { clearResultWindows(); };
+    hooks.closeEditingWindows = [this] {
+        clearResultWindows();
+        closeFitDialogs();
+    };
     hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
     hooks.exitChosen = [this] { return std::exchange(m_exitDuringFit, false); };
@@ -271,6 +276,7 @@ FitHooks frmMain::fitHooks()
 
 void frmMain::mnuFit_Click()
 {
+    commitFitDialogs();
     m_fitRunning = true;
     m_exitDuringFit = false;
     const FitOutcome outcome = app::mnuFit_Click(m_module, m_dialogs, m_loader, m_menu, fitHooks());

@@ -168,24 +168,27 @@ TEST_F(Windows, FitDialogsOpenOnceWithTheirCaptionsLabelsFormatsAndPlaces)
     EXPECT_TRUE(m_module.fitParametersSaved);
 }
 
-TEST_F(Windows, TypingMarksTheControlsUnsavedAndClosingCommitsTheValue)
+TEST_F(Windows, TypedValuesAreSavedAndClosingCommitsThem)
 {
     auto* simple = open<frmFitParameters>("mnuFitParItem_0");
-    ASSERT_FALSE(action("mnuSaveItem_1")->isEnabled());
+    QAction* save = action("mnuSaveItem_1");
+    ASSERT_FALSE(save->isEnabled());
     type(*simple->txtMaxit(), QStringLiteral("60"));
-    EXPECT_TRUE(action("mnuSaveItem_1")->isEnabled());
-    EXPECT_FALSE(action("mnuSaveItem_1")->isChecked());
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_FALSE(save->isChecked());
     EXPECT_EQ(m_module.fitControls.maxit, 51);  // still in the box
+    trigger("mnuSaveItem_1");                   // as a shortcut would, with the focus in the box
+    EXPECT_TRUE(save->isChecked());
+    EXPECT_EQ(nextStart().fitControls.maxit, 60);
+
+    type(*simple->txtMaxit(), QStringLiteral("61"));
+    EXPECT_FALSE(save->isChecked());
     QTest::mouseClick(simple->cmdClose(), Qt::LeftButton);
     EXPECT_EQ(shown<frmFitParameters>(), nullptr);
-    EXPECT_EQ(m_module.fitControls.maxit, 60);
-
+    EXPECT_EQ(m_module.fitControls.maxit, 61);
     m_dialogs.answerYesNo(false);
     EXPECT_FALSE(m_window->close());
     EXPECT_EQ(m_dialogs.texts(), Texts{kFitQuestion});
-    trigger("mnuSaveItem_1");
-    EXPECT_TRUE(action("mnuSaveItem_1")->isChecked());
-    EXPECT_EQ(nextStart().fitControls.maxit, 60);
 }
 
 TEST_F(Windows, TextThatIsNoNumberIsFlaggedAndAValueOutOfRangeRefused)

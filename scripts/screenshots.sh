@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the README's pictures of the program from a fresh build: the example opened and
-# calculated (docs/images/main-window.png) and fitted (docs/images/fit-results.png). Needs
+# calculated (docs/images/main-window.png), fitted (docs/images/fit-results.png), and the two
+# fit-parameter dialogs over it (docs/images/fit-dialogs.png). Needs
 # xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,3 +14,4 @@ printf '"%s"\n' "$work/synthetic_c1s.dat" > "$work/last_data.dat"
 printf '"%s"\n' "$work/synthetic_c1s.cfg" > "$work/last_config.dat"
 xvfb-run -a build/bin/app_screenshot "$work" docs/images/main-window.png
 xvfb-run -a build/bin/app_screenshot "$work" docs/images/fit-results.png fit
+xvfb-run -a build/bin/app_screenshot "$work" docs/images/fit-dialogs.png dialogs

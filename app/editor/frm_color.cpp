@@ -134,11 +134,18 @@ QWidget* frmColor::createSliders()
         m_sliders[i] = slider;
         m_boxes[i] = box;
     }
-    m_picColor = new QFrame(panel);
+    grid->addWidget(createPreview(panel), kChannelCount + 1, 0, 1, 3);
+    grid->setRowStretch(kChannelCount + 1, 1);
+    return panel;
+}
+
+QWidget* frmColor::createPreview(QWidget* parent)
+{
+    m_picColor = new QFrame(parent);
     m_picColor->setObjectName(QStringLiteral("picColor"));
     m_picColor->setFrameShape(QFrame::StyledPanel);
     m_picColor->setAutoFillBackground(true);
-    auto* preview = new QVBoxLayout(m_picColor);
+    auto* layout = new QVBoxLayout(m_picColor);
     m_lblFore = new QLabel(QStringLiteral("Varnix"), m_picColor);
     m_lblFore->setObjectName(QStringLiteral("lblFore"));
     QFont large = RegularFont();
@@ -147,10 +154,8 @@ QWidget* frmColor::createSliders()
     m_lblFore->setFont(large);
     m_lblFore->setAlignment(Qt::AlignCenter);
     m_picColor->setMinimumHeight(kPreviewLines * m_lblFore->fontMetrics().lineSpacing());
-    preview->addWidget(m_lblFore);
-    grid->addWidget(m_picColor, kChannelCount + 1, 0, 1, 3);
-    grid->setRowStretch(kChannelCount + 1, 1);
-    return panel;
+    layout->addWidget(m_lblFore);
+    return m_picColor;
 }
 
 QWidget* frmColor::createButtons()

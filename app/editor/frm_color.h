@@ -54,6 +54,7 @@ private:
     void createControls();
     QWidget* createOptions();
     QWidget* createSliders();
+    QWidget* createPreview(QWidget* parent);
     QWidget* createButtons();
     void showView();
     void opt_Click(ColourTarget target);

@@ -1,7 +1,5 @@
 #include "core/fit_controls_editor.h"
 
-#include <stdexcept>
-
 namespace varnix::app {
 
 FitDialogEffects& FitDialogEffects::operator|=(const FitDialogEffects& later)
@@ -90,10 +88,7 @@ FitDialogEffects FitControlsEditor::commitTypedBoxes()
 
 FitDialogEffects FitControlsEditor::commit(std::size_t i)
 {
-    if (i >= m_fields.size()) {
-        throw std::out_of_range("no such fit-control box");
-    }
-    if (!m_typed[i]) {
+    if (!m_typed.at(i)) {
         return {};
     }
     m_typed[i] = false;

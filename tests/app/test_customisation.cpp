@@ -168,14 +168,6 @@ TEST_F(ColourWindow, RestoreBringsBackTheOpeningColoursOfAllFiveAndDefaultsTheDe
     EXPECT_EQ(m_editor.view().sliders, (Parts{0, 0, 0}));
 }
 
-TEST(Extensions, BoxTextKeepsThreeCharactersWithoutPadding)
-{
-    EXPECT_EQ(extensionFromBox("sx7"), "sx7");
-    EXPECT_EQ(extensionFromBox("xy "), "xy");
-    EXPECT_EQ(extensionFromBox("   "), "");
-    EXPECT_EQ(extensionFromBox("vamas"), "vam");
-}
-
 TEST(StoreSettings, WritesWhatTheNextStartReadsAndReportsAFailureOnce)
 {
     TempFolder folder;

@@ -184,23 +184,5 @@ TEST_F(Editor, KeystrokesBeforeTheWindowIsReadyMarkNothing)
     EXPECT_EQ(menu, MenuState{});
 }
 
-TEST(FitControlLimits, DefaultsAreWithinAndEachLimitIsFoundInAWholeRecord)
-{
-    EXPECT_EQ(firstFieldOutOfLimits(FitControls{}), std::nullopt);
-    const struct {
-        F field;
-        double value;
-    } outside[] = {{F::Maxit, -1},
-                   {F::LambdaFac, 1.0},
-                   {F::SimpsonEps, 0.0},
-                   {F::MaxSimpsonIterations, 6},
-                   {F::MaxSimpsonIterations, 31}};
-    for (const auto& c : outside) {
-        FitControls controls;
-        setFitControl(controls, c.field, c.value);
-        EXPECT_EQ(firstFieldOutOfLimits(controls), c.field) << c.value;
-    }
-}
-
 }  // namespace
 }  // namespace varnix::app

@@ -140,21 +140,20 @@ TEST_F(Windows, FitDialogsOpenOnceWithTheirCaptionsLabelsFormatsAndPlaces)
     EXPECT_EQ(advanced->windowTitle(), QStringLiteral("Extra Fit Parameters"));
     EXPECT_EQ(simple->findChild<QLabel*>(QStringLiteral("lblMaxit"))->text(), "MAXIT");
     EXPECT_EQ(simple->findChild<QLabel*>(QStringLiteral("lblRmin"))->text(), "RMIN");
-    EXPECT_EQ(simple->txtMaxit()->text(), QStringLiteral("51"));
-    EXPECT_EQ(simple->txtRmin()->text(), QStringLiteral("1.00E-04"));
     const char* labels[] = {"Lambda",
                             "LambdaFac",
                             "Max Lambda Iterations",
                             "Simpson EPS",
                             "Max Simpson Iterations",
                             "Integration Range"};
-    const char* shown[] = {"1.000E-02", "10.0000", "21", "1.000E-04", "21", "3.000"};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(advanced->lblAdvanced(i)->text(), latin(labels[i]));
-        EXPECT_EQ(advanced->txtAdvanced(i)->text(), latin(shown[i]));
         EXPECT_EQ(advanced->findChild<QLineEdit*>(QStringLiteral("txtAdvanced_%1").arg(i)),
                   advanced->txtAdvanced(i));
     }
+    // Filled in their formats (the formats themselves are the editor's tests).
+    EXPECT_EQ(simple->txtRmin()->text(), QStringLiteral("1.00E-04"));
+    EXPECT_EQ(advanced->txtAdvanced(1)->text(), QStringLiteral("10.0000"));
     // Right of the middle of the inner area, the simple dialog at the top, the advanced one
     // from 0.3 of the height down; both 0.35 of the width at least.
     const QWidget* simpleFrame = simple->parentWidget();

@@ -20,8 +20,8 @@ namespace varnix::app {
 namespace {
 
 constexpr int32_t kWhite = 0xFFFFFF;
-// A pale red, 0xBBGGRR: dark text of every usual colour stays readable on it.
-constexpr int32_t kWarningBack = 0xB4B4FF;
+// A pale red, 0xBBGGRR (the setup window's warning colour): dark text stays readable on it.
+constexpr int32_t kWarningBack = 0xBEBEFF;
 constexpr const char* kInvalidProperty = "varnixInvalid";
 
 // Sets the given roles of a widget's own palette, leaving the others to the parent's.

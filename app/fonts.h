@@ -13,4 +13,14 @@ inline QFont RegularFont()
     return QApplication::font();
 }
 
+// Titles: 1.25 × the regular size, bold.
+inline QFont LargeFont()
+{
+    constexpr double kLargeScale = 1.25;
+    QFont font = RegularFont();
+    font.setPointSizeF(kLargeScale * font.pointSizeF());
+    font.setBold(true);
+    return font;
+}
+
 }  // namespace varnix::app

@@ -108,8 +108,8 @@ void frmMain::createFileMenu()
                [this] { mnuSaveAsItem_Click(0); });
     addCommand(saveAs, "Configuration", "mnuSaveAsItem_1", &MenuState::saveAsConfiguration,
                [this] { mnuSaveAsItem_Click(1); });
-    addCommand(saveAs, "Calculated Spectra", "mnuSaveAsItem_2",
-               &MenuState::saveAsCalculatedSpectra, [this] { mnuSaveAsItem_Click(2); });
+    addCommand(saveAs, "Calculated Spectra", "mnuSaveAsItem_2", &MenuState::saveAsCalculatedSpectra,
+               [this] { mnuSaveAsItem_Click(2); });
     addCommand(saveAs, "Calculated Spectra + Data", "mnuSaveAsItem_3",
                &MenuState::saveAsCalculatedSpectraAndData, [this] { mnuSaveAsItem_Click(3); });
 }
@@ -117,7 +117,8 @@ void frmMain::createFileMenu()
 void frmMain::createEditMenu()
 {
     QMenu* edit = addSubmenu(nullptr, "Edit", "mnuEdit", &MenuState::edit);
-    addEntry(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData);
+    addCommand(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData,
+               [this] { mnuEditConfig_Click(); });
     QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
     addCommand(fit, "Simple", "mnuFitParItem_0", nullptr, [this] { mnuFitParItem_Click(0); });
     addCommand(fit, "Advanced", "mnuFitParItem_1", nullptr, [this] { mnuFitParItem_Click(1); });
@@ -142,7 +143,8 @@ void frmMain::createCommandMenus()
     for (std::size_t i = 0; i < plots.size(); ++i) {
         QAction* item = plot->addAction(QString::fromLatin1(plots[i]));
         item->setObjectName(indexed("mnuPlotItem", static_cast<int>(i)));
-        bind(item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, true);
+        bind(
+            item, [i](const MenuState& m) -> const MenuEntry& { return m.plotItems[i]; }, true);
         connect(item, &QAction::triggered, this,
                 [this, i] { mnuPlotItem_Click(static_cast<int>(i)); });
     }
@@ -218,7 +220,8 @@ void frmMain::bind(QAction* action, MenuEntry MenuState::*entry, bool available)
         action->setEnabled(available);
         return;
     }
-    bind(action, [entry](const MenuState& m) -> const MenuEntry& { return m.*entry; }, available);
+    bind(
+        action, [entry](const MenuState& m) -> const MenuEntry& { return m.*entry; }, available);
 }
 
 void frmMain::bind(QAction* action, EntryOf entry, bool available)

@@ -6,10 +6,11 @@
 // Menu entries whose command does not exist yet are created with their captions and stay
 // disabled whatever the menu state says, so that no entry pretends to work.
 //
-// The window's code is in four files: frm_main.cpp (menus, status line, sizes, exit),
-// frm_main_commands.cpp (the File, Edit and Write commands), frm_main_fit.cpp (the plot, the
-// calculation, the fit and the result windows) and frm_main_dialogs.cpp (the fit-parameter
-// dialogs and the Customize windows).
+// The window's code is in five files: frm_main.cpp (menus, status line, sizes, exit),
+// frm_main_commands.cpp (the File, Edit and Write commands), frm_main_fit.cpp (the plot,
+// the calculation, the fit and the result windows), frm_main_editor.cpp (the setup and
+// all-parameters windows and what their edits ask of the others) and frm_main_dialogs.cpp (the
+// fit-parameter dialogs and the Customize windows).
 #pragma once
 
 #include "core/calculate.h"
@@ -18,9 +19,11 @@
 #include "core/library_loader.h"
 #include "core/menu_state.h"
 #include "core/module1.h"
+#include "core/peak_setup.h"
 #include "core/startup.h"
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QPointer>
 
 #include <array>
@@ -34,13 +37,14 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QRect;
 
 namespace varnix::app {
 
 class FitDialog;
+class frmAllParameters;
+class frmDSSetup;
 class frmGraph;
 class frmResults;
 
@@ -65,6 +69,8 @@ public:
     // The child windows while they are open, else nullptr.
     frmGraph* graph() const;
     frmResults* results() const;
+    frmDSSetup* setup() const;
+    frmAllParameters* allParameters() const;
 
     // The procedures other windows call, in the order of the window's procedure table.
     void mnuCalculate_Click();
@@ -83,6 +89,8 @@ public:
     void mnuOpenItem_Click(int index);
     // File > Save: 0 Configuration, 1 Fit Parameters.
     void mnuSaveItem_Click(int index);
+    // Edit > Configuration Data: opens the peak setup window, or brings the open one forward.
+    void mnuEditConfig_Click();
     // Edit > Header: opens the header window, or brings the open one forward.
     void mnuEditHeader_Click();
     // Edit > Energies: 0 experimental data, 1 peak positions, 2 both by the same amount.
@@ -161,11 +169,31 @@ private:
     void setIterationPanels(const IterationPanels& panels);
     void setBusy(bool busy);
     void quit();
+    void closeEditingWindows();
+
+    // The setup and all-parameters windows (frm_main_editor.cpp).
+    void openSetup();
+    void closeSetup();
+    void commitSetupBoxes();
+    void refreshSetup();
+    void applySetupEffects(const SetupEffects& effects);
+    void showAllParameters();
+    void closeAllParameters();
+    void plotPeakChosen(const QString& text);
+    void plotPeakMoved(double shownEnergy, double intensity);
+
+    // The form in a sub-window while it is shown; a closed one lingers until the event loop
+    // deletes it.
+    template <class Form>
+    static Form* formOf(const QPointer<QMdiSubWindow>& window)
+    {
+        return window != nullptr && !window->isHidden() ? qobject_cast<Form*>(window->widget())
+                                                        : nullptr;
+    }
 
     // The fit-parameter dialogs and the Customize windows (frm_main_dialogs.cpp).
     void showChild(QPointer<QMdiSubWindow>& frame, QWidget* form, const QRect& geometry);
     bool bringForward(const QPointer<QMdiSubWindow>& frame);
-    FitDialog* fitDialog(const QPointer<QMdiSubWindow>& frame) const;
     void commitFitDialogs();
     void closeFitDialogs();
     void applyColoursEverywhere();
@@ -183,6 +211,8 @@ private:
     QPointer<QMdiSubWindow> m_fitAdvanced;
     QPointer<QMdiSubWindow> m_colour;
     QPointer<QMdiSubWindow> m_extensions;
+    QPointer<QMdiSubWindow> m_setup;
+    QPointer<QMdiSubWindow> m_allParameters;
     QMdiArea* m_mdi = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;

@@ -26,21 +26,22 @@ constexpr int kPhotonEnergyPanel = 5;
 
 // ---- File > New and Open ------------------------------------------------------------------
 
+// The setup window opens on the new peak and, with data, draws the spectrum in a new plot
+// window.
 void frmMain::mnuNewItem_Click()
 {
+    closeSetup();
     const auto status = NewConfiguration(m_module, m_menu);
-    // The fit's results belong to the configuration they were fitted with.
+    // The fit's results and the all-parameters snapshot belong to the previous configuration.
     closeResultWindows();
+    closeAllParameters();
     closeGraph();
     if (status) {
         setStatusText(*status);
     }
     applyMenuState();
     showConfigurationPanel();
-    // Until the peak setup window shows the new peak, the plot shows the data it belongs to.
-    if (m_module.dataLoaded) {
-        mnuPlotItem_Click(m_module.plot.plotType);
-    }
+    openSetup();
 }
 
 void frmMain::mnuOpenItem_Click(int index)
@@ -75,6 +76,7 @@ void frmMain::openConfiguration()
         return;
     }
     closeResultWindows();
+    closeSetup();
     if (OpenConfiguration(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
         configurationOpened();
     }
@@ -89,6 +91,7 @@ void frmMain::openAllFiles()
         return;
     }
     dataOpened();
+    closeSetup();
     if (OpenAllFilesConfiguration(m_module, m_dialogs, m_loader, m_menu)) {
         configurationOpened();
     }
@@ -116,6 +119,8 @@ void frmMain::dataOpened()
     mnuPlotItem_Click(m_module.plot.plotType);
 }
 
+// The configuration is shown for editing; with data the setup window draws the spectrum with
+// the new peaks.
 void frmMain::configurationOpened()
 {
     if (const auto status = app::Enable(m_module, m_menu)) {
@@ -123,9 +128,8 @@ void frmMain::configurationOpened()
     }
     applyMenuState();
     showConfigurationPanel();
-    if (m_module.dataLoaded) {
-        mnuPlotItem_Click(m_module.plot.plotType);
-    }
+    closeAllParameters();
+    openSetup();
 }
 
 // ---- File > Save and Save As --------------------------------------------------------------
@@ -165,8 +169,7 @@ void frmMain::saveDataAs()
 
 void frmMain::saveConfigurationAs()
 {
-    const auto chosen =
-        m_dialogs.saveFileName(saveAsRequest(m_module, SaveAsItem::Configuration));
+    const auto chosen = m_dialogs.saveFileName(saveAsRequest(m_module, SaveAsItem::Configuration));
     if (!chosen || !app::saveConfigurationAs(m_module, m_dialogs, m_loader, m_menu, *chosen)) {
         return;
     }
@@ -213,6 +216,8 @@ void frmMain::mnuenergyitem_Click(int index)
     if (!typed) {
         return;
     }
+    // A position typed in the setup window moves with the others.
+    commitSetupBoxes();
     bool shifted = false;
     if (index == 0) {
         shifted = ShiftExperimentalEnergies(m_module, *typed);
@@ -225,6 +230,7 @@ void frmMain::mnuenergyitem_Click(int index)
         return;
     }
     markDataModified();
+    refreshSetup();
     if (m_module.dataLoaded) {
         mnuPlotItem_Click(m_module.plot.plotType);
     }

@@ -71,16 +71,10 @@ void frmMain::mnuCustomizeItem_Click(int index)
     showChild(frame, form, QRect());
 }
 
-FitDialog* frmMain::fitDialog(const QPointer<QMdiSubWindow>& frame) const
-{
-    return frame != nullptr && !frame->isHidden() ? qobject_cast<FitDialog*>(frame->widget())
-                                                  : nullptr;
-}
-
 void frmMain::commitFitDialogs()
 {
     for (const QPointer<QMdiSubWindow>* frame : {&m_fitParameters, &m_fitAdvanced}) {
-        if (FitDialog* form = fitDialog(*frame)) {
+        if (FitDialog* form = formOf<FitDialog>(*frame)) {
             form->commitTypedBoxes();
         }
     }
@@ -89,7 +83,7 @@ void frmMain::commitFitDialogs()
 void frmMain::closeFitDialogs()
 {
     for (const QPointer<QMdiSubWindow>* frame : {&m_fitParameters, &m_fitAdvanced}) {
-        if (fitDialog(*frame) != nullptr) {
+        if (formOf<FitDialog>(*frame) != nullptr) {
             (*frame)->close();
         }
     }

@@ -7,6 +7,8 @@
 #include "display/frm_correlation.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"
+#include "editor/frm_all_parameters.h"
+#include "editor/frm_ds_setup.h"
 #include "statistics.h"
 
 #include <QApplication>
@@ -26,13 +28,6 @@ namespace {
 // Seconds between two displays of a running fit: several a second still look like following
 // every iteration.
 constexpr double kFitDisplayInterval = 0.1;
-
-template <class Form>
-Form* formOf(const QPointer<QMdiSubWindow>& window)
-{
-    return window != nullptr && !window->isHidden() ? qobject_cast<Form*>(window->widget())
-                                                    : nullptr;
-}
 
 }  // namespace
 
@@ -77,6 +72,8 @@ frmGraph& frmMain::openGraph()
     connect(form, &frmGraph::modelNeeded, this, &frmMain::recalculateModel);
     connect(form, &frmGraph::statusMessage, this,
             [this](const QString& text) { setStatusText(text.toStdString()); });
+    connect(form, &frmGraph::peakChosen, this, &frmMain::plotPeakChosen);
+    connect(form, &frmGraph::peakMoved, this, &frmMain::plotPeakMoved);
     m_graph = m_mdi->addSubWindow(form);
     m_graph->setAttribute(Qt::WA_DeleteOnClose);
     m_graph->setGeometry(frmGraph::geometryFor(m_module.innerWidth, m_module.innerHeight));
@@ -100,7 +97,11 @@ frmResults& frmMain::openResults()
     }
     auto* form = new frmResults(m_module, m_dialogs, m_menu);
     connect(form, &frmResults::correlationRequested, this, &frmMain::openCorrelation);
-    connect(form, &frmResults::menuStateChanged, this, &frmMain::applyMenuState);
+    // Update Configuration took the fitted values.
+    connect(form, &frmResults::menuStateChanged, this, [this] {
+        applyMenuState();
+        refreshSetup();
+    });
     m_results = m_mdi->addSubWindow(form);
     m_results->setAttribute(Qt::WA_DeleteOnClose);
     m_results->resize(frmResults::sizeFor(m_module.innerWidth, m_module.innerHeight));
@@ -139,20 +140,28 @@ void frmMain::clearResultWindows()
 }
 
 // The open windows take their places in the new inner area; the results are shown again, as
-// their rows are sized from it.
+// their rows are sized from it. The setup window is moved, not opened anew: opening it redraws
+// the plot as the experimental spectrum only and resets the status line.
 void frmMain::relayoutChildren()
 {
+    const int w = m_module.innerWidth;
+    const int h = m_module.innerHeight;
     if (graph() != nullptr) {
-        m_graph->setGeometry(frmGraph::geometryFor(m_module.innerWidth, m_module.innerHeight));
+        m_graph->setGeometry(frmGraph::geometryFor(w, h));
+    }
+    if (setup() != nullptr) {
+        m_setup->setGeometry(frmDSSetup::geometryFor(w, h));
+    }
+    if (allParameters() != nullptr) {
+        m_allParameters->setGeometry(frmAllParameters::geometryFor(w, h));
     }
     if (frmResults* form = results()) {
-        m_results->resize(frmResults::sizeFor(m_module.innerWidth, m_module.innerHeight));
+        m_results->resize(frmResults::sizeFor(w, h));
         form->UpdateResults();
     }
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
         if (qobject_cast<frmCorrelation*>(window->widget()) != nullptr) {
-            window->setGeometry(
-                frmCorrelation::geometryFor(m_module.innerWidth, m_module.innerHeight));
+            window->setGeometry(frmCorrelation::geometryFor(w, h));
         }
     }
 }
@@ -189,6 +198,7 @@ CalculationHooks frmMain::calculationHooks()
 
 void frmMain::mnuCalculate_Click()
 {
+    commitSetupBoxes();
     commitFitDialogs();
     const CalculationOutcome outcome =
         calculateSpectrum(m_module, m_dialogs, m_loader, m_menu, calculationHooks());
@@ -263,10 +273,7 @@ FitHooks frmMain::fitHooks()
     hooks.redrawPlot = common.redrawPlot;
     hooks.showPanels = [this](const IterationPanels& panels) { setIterationPanels(panels); };
     hooks.applyMenus = [this] { applyMenuState(); };
-    hooks.closeEditingWindows = [this] {
-        clearResultWindows();
-        closeFitDialogs();
-    };
+    hooks.closeEditingWindows = [this] { closeEditingWindows(); };
     hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
     hooks.exitChosen = [this] { return std::exchange(m_exitDuringFit, false); };
@@ -274,8 +281,20 @@ FitHooks frmMain::fitHooks()
     return hooks;
 }
 
+// The fit's parameters are taken while the windows that edit them are closed: the setup,
+// all-parameters and fit-parameter windows go; the results window stays, emptied, for the fit
+// to fill.
+void frmMain::closeEditingWindows()
+{
+    closeSetup();
+    closeAllParameters();
+    clearResultWindows();
+    closeFitDialogs();
+}
+
 void frmMain::mnuFit_Click()
 {
+    commitSetupBoxes();
     commitFitDialogs();
     m_fitRunning = true;
     m_exitDuringFit = false;

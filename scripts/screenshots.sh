@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Draws the README's pictures of the program from a fresh build: the example opened and
-# calculated (docs/images/main-window.png), fitted (docs/images/fit-results.png), and the two
-# fit-parameter dialogs over it (docs/images/fit-dialogs.png). Needs
+# Draws the pictures of the README and docs/ from a fresh build: the example opened and
+# calculated (docs/images/main-window.png), fitted (fit-results.png), a new configuration in the
+# setup window (new-configuration.png), a doublet tied in the setup window beside the plot
+# (setup-window.png), the all-parameters window of that model (show-all.png), its fit
+# (doublet-fit.png) and the two fit-parameter dialogs over the plot (fit-dialogs.png). Needs
 # xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +14,11 @@ trap 'rm -rf "$work"' EXIT
 cp examples/fini.dat examples/FitFile.dat examples/synthetic_c1s.dat examples/synthetic_c1s.cfg "$work"
 printf '"%s"\n' "$work/synthetic_c1s.dat" > "$work/last_data.dat"
 printf '"%s"\n' "$work/synthetic_c1s.cfg" > "$work/last_config.dat"
-xvfb-run -a build/bin/app_screenshot "$work" docs/images/main-window.png
-xvfb-run -a build/bin/app_screenshot "$work" docs/images/fit-results.png fit
-xvfb-run -a build/bin/app_screenshot "$work" docs/images/fit-dialogs.png dialogs
+shot() { xvfb-run -a build/bin/app_screenshot "$work" "docs/images/$1.png" ${2:+"$2"}; }
+shot main-window
+shot fit-results fit
+shot new-configuration new
+shot setup-window setup
+shot show-all showall
+shot doublet-fit doubletfit
+shot fit-dialogs dialogs

@@ -8,8 +8,6 @@
 
 namespace varnix::app {
 
-namespace {
-
 std::filesystem::path programFolder()
 {
     std::error_code error;
@@ -17,6 +15,18 @@ std::filesystem::path programFolder()
     // Without /proc (a restricted sandbox) the standard search path still applies.
     return error ? std::filesystem::path() : program.parent_path();
 }
+
+std::vector<std::filesystem::path> libraryFolders(const std::filesystem::path& programFolder)
+{
+    if (programFolder.empty()) {
+        return {};
+    }
+    // VARNIX_INSTALLED_LIBRARY_DIR is the install's library folder relative to its program
+    // folder, set by the build from the install layout so that the two cannot disagree.
+    return {programFolder, (programFolder / VARNIX_INSTALLED_LIBRARY_DIR).lexically_normal()};
+}
+
+namespace {
 
 std::string lastLoaderError()
 {
@@ -32,10 +42,15 @@ LibraryMissing::LibraryMissing(std::string library, const std::string& reason)
 {
 }
 
-LibraryLoader::LibraryLoader() : LibraryLoader(programFolder(), true) {}
+LibraryLoader::LibraryLoader() : LibraryLoader(libraryFolders(programFolder()), true) {}
 
 LibraryLoader::LibraryLoader(std::filesystem::path firstFolder, bool searchStandardPath)
-    : m_firstFolder(std::move(firstFolder)), m_searchStandardPath(searchStandardPath)
+    : LibraryLoader(std::vector<std::filesystem::path>{std::move(firstFolder)}, searchStandardPath)
+{
+}
+
+LibraryLoader::LibraryLoader(std::vector<std::filesystem::path> folders, bool searchStandardPath)
+    : m_folders(std::move(folders)), m_searchStandardPath(searchStandardPath)
 {
 }
 
@@ -56,11 +71,15 @@ void* LibraryLoader::handle(const std::string& name)
     const std::string file = std::string("lib").append(name).append(".so");
     void* loaded = nullptr;
     std::string reason = "no folder to look in";
-    if (!m_firstFolder.empty()) {
-        loaded = dlopen((m_firstFolder / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (loaded == nullptr) {
-            reason = lastLoaderError();
+    for (const std::filesystem::path& folder : m_folders) {
+        if (folder.empty()) {
+            continue;
         }
+        loaded = dlopen((folder / file).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (loaded != nullptr) {
+            break;
+        }
+        reason = lastLoaderError();
     }
     // A bare file name makes dlopen search the standard path (LD_LIBRARY_PATH, the cache,
     // the system folders).

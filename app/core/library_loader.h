@@ -1,5 +1,6 @@
 // The one place that loads shared libraries. Each library lib<name>.so is loaded on its first
-// use, looked for first in the folder of the running program and then along the standard
+// use, looked for in the folder of the running program (a build tree), then in the folder an
+// installation puts them in (<prefix>/lib/varnix beside <prefix>/bin), then along the standard
 // search path, so that a build tree and an installed tree both run without setting any path.
 // Its entry is the symbol named after it in upper case (libtessor.so exports TESSOR).
 //
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace varnix::app {
 
@@ -30,13 +32,21 @@ private:
     std::string m_library;
 };
 
+// The folders the program's libraries are looked for in, in order, for a program in
+// `programFolder`: that folder itself, then the installed library folder relative to it.
+std::vector<std::filesystem::path> libraryFolders(const std::filesystem::path& programFolder);
+
+// The folder of the running program; empty where it cannot be told.
+std::filesystem::path programFolder();
+
 class LibraryLoader {
 public:
-    // Looks first in the folder of the running program.
+    // Looks in the library folders of the running program, then along the standard path.
     LibraryLoader();
-    // Looks first in the given folder and then, if asked, along the standard search path. Tests
-    // use it to make a library missing without touching the build.
+    // Looks in the given folders in order and then, if asked, along the standard search path.
+    // Tests use it to make a library missing without touching the build.
     explicit LibraryLoader(std::filesystem::path firstFolder, bool searchStandardPath = true);
+    LibraryLoader(std::vector<std::filesystem::path> folders, bool searchStandardPath);
 
     // The entry of library `name` (lower case, without "lib" and ".so"), as a function pointer
     // of type F. Throws LibraryMissing.
@@ -55,7 +65,7 @@ public:
 private:
     void* handle(const std::string& name);
 
-    std::filesystem::path m_firstFolder;
+    std::vector<std::filesystem::path> m_folders;
     bool m_searchStandardPath = true;
     std::map<std::string, void*, std::less<>> m_handles;
 };

@@ -1,18 +1,19 @@
 #include "display/frm_graph.h"
 
 #include "apply_colours.h"
-#include "fonts.h"
 #include "core/number_format.h"
 #include "core/zoom.h"
+#include "fonts.h"
+#include "up_down.h"
 
 #include <qcustomplot.h>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPen>
 #include <QRadioButton>
 #include <QRubberBand>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,6 +33,9 @@ constexpr double kGraphWidth = 95.0;
 constexpr double kGraphHeight = 84.0;
 constexpr double kBandTop = 85.0;
 constexpr double kBandHeight = 14.0;
+constexpr double kSelectorLeft = 40.0;
+constexpr int kSelectorGap = 4;  // px between the selector's caption, box and buttons
+constexpr int kPeakDigits = 3;
 
 constexpr double kTitleScale = 1.25;  // the graph title in the large font's size
 
@@ -104,10 +108,16 @@ void frmGraph::createControls()
     m_label2 = addLabel("Y", "Label2");
     m_txtY = addReadout("txtY");
     m_lblSelect = addLabel("Select Peak", "lblSelect");
-    m_txtPeak = addReadout("txtPeak");
-    m_upDownPeak = new QSpinBox(this);
+    m_txtPeak = new QLineEdit(this);
+    m_txtPeak->setObjectName(QStringLiteral("txtPeak"));
+    constexpr int kFrame = 12;  // px of frame and margins around the text
+    m_txtPeak->setFixedWidth(
+        kPeakDigits * QFontMetrics(RegularFont()).horizontalAdvance(QLatin1Char('0')) + kFrame);
+    connect(m_txtPeak, &QLineEdit::textEdited, this, &frmGraph::txtPeak_Change);
+    m_upDownPeak = new UpDown(this);
     m_upDownPeak->setObjectName(QStringLiteral("UpDownPeak"));
-    connect(m_upDownPeak, &QSpinBox::valueChanged, this, &frmGraph::UpDownPeak_Change);
+    m_upDownPeak->fitBeside(*m_txtPeak);
+    connect(m_upDownPeak, &UpDown::stepped, this, &frmGraph::UpDownPeak_Change);
 
     m_pic1 = new QWidget(this);
     m_pic1->setObjectName(QStringLiteral("pic1"));
@@ -196,9 +206,13 @@ void frmGraph::PlaceThings()
     place(m_txtX, 5.5, 14.0);
     place(m_label2, 21.0, 3.0);
     place(m_txtY, 24.0, 14.0);
-    place(m_lblSelect, 40.0, 13.0);
-    place(m_txtPeak, 53.0, 5.0);
-    place(m_upDownPeak, 58.0, 5.0);
+    // The peak selector in its natural widths, so that neither caption nor number is cut.
+    int left = px(kSelectorLeft * ux);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_lblSelect, m_txtPeak, m_upDownPeak}) {
+        const QSize size = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
+        w->setGeometry(left, px(middle) - size.height() / 2, size.width(), size.height());
+        left += size.width() + kSelectorGap;
+    }
     m_pic1->setGeometry(px(70.0 * ux), px(kBandTop * uy), px(27.5 * ux), px(kBandHeight * uy));
 }
 
@@ -279,7 +293,15 @@ void frmGraph::Graph1_MouseMove(QMouseEvent* event)
 
 void frmGraph::Graph1_MouseUp(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    if (m_module.windowOpen.peakSetup && m_optSelect->isChecked()) {
+        const QPoint at = event->position().toPoint();
+        emit peakMoved(energyAt(at.x()), m_graph->yAxis->pixelToCoord(at.y()));
+        return;
+    }
+    if (!m_dragging) {
         return;
     }
     m_dragging = false;
@@ -317,9 +339,42 @@ void frmGraph::optReset_Click()
     m_optZoom->setChecked(true);
 }
 
+// The spin buttons step on from a whole number typed; any text goes on, so that the setup
+// window can show what was typed and refuse it there.
+void frmGraph::txtPeak_Change()
+{
+    bool whole = false;
+    const int peak = m_txtPeak->text().toInt(&whole);
+    if (whole) {
+        m_upDownPeak->setValue(peak);
+    }
+    emit peakChosen(m_txtPeak->text());
+}
+
 void frmGraph::UpDownPeak_Change(int peak)
 {
     m_txtPeak->setText(QString::number(peak));
+    emit peakChosen(m_txtPeak->text());
+}
+
+void frmGraph::setSelectEnabled(bool enabled)
+{
+    m_optSelect->setEnabled(enabled);
+    showPeakSelector(enabled);
+    if (!enabled && m_optSelect->isChecked()) {
+        m_optZoom->setChecked(true);
+    }
+}
+
+void frmGraph::showPeakNumber(int peak)
+{
+    m_upDownPeak->setValue(peak);
+    m_txtPeak->setText(QString::number(peak));
+}
+
+void frmGraph::setPeakLimit(int peaks)
+{
+    m_upDownPeak->setRange(1, peaks);
 }
 
 void frmGraph::setModeOptionsEnabled(bool enabled)

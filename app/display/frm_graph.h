@@ -4,8 +4,10 @@
 // ReSizePlot and resetZoom and then asks the main window, by dataChanged, to redraw it: Plot and
 // the menu state are the main window's.
 //
-// Select mode (moving a peak with the mouse) belongs with the peak setup window: its controls
-// exist, shown and enabled only while that window is open.
+// Select mode belongs with the peak setup window: while that window is open the peak selector
+// (txtPeak, UpDownPeak) is shown and follows its selected peak, and in Select mode a release in
+// the chart asks, by peakMoved, to move that peak there. A peak number typed or stepped here is
+// passed on by peakChosen; the main window hands both to the setup window.
 #pragma once
 
 #include "core/menu_state.h"
@@ -24,9 +26,10 @@ class QMouseEvent;
 class QPen;
 class QRadioButton;
 class QRubberBand;
-class QSpinBox;
 
 namespace varnix::app {
+
+class UpDown;
 
 class frmGraph : public QWidget {
     Q_OBJECT
@@ -51,6 +54,12 @@ public:
     // The peak selector (lblSelect, txtPeak, UpDownPeak): shown while the peak setup window is
     // open; a fit hides it until the window is next opened.
     void showPeakSelector(bool shown);
+    // The peak setup window opened or closed: optSelect and the peak selector with it. Closing
+    // it leaves Select mode for Zoom.
+    void setSelectEnabled(bool enabled);
+    // The setup window's peak number and its upper limit, written without passing them back.
+    void showPeakNumber(int peak);
+    void setPeakLimit(int peaks);
 
     QCustomPlot* Graph1() const { return m_graph; }
     QRadioButton* optSelect() const { return m_optSelect; }
@@ -59,6 +68,7 @@ public:
     QLineEdit* txtX() const { return m_txtX; }
     QLineEdit* txtY() const { return m_txtY; }
     QLineEdit* txtPeak() const { return m_txtPeak; }
+    UpDown* UpDownPeak() const { return m_upDownPeak; }
 
 signals:
     // A zoom or Reset changed the data: redraw with the current plot type and apply the menu
@@ -69,6 +79,11 @@ signals:
     void modelNeeded();
     // A text for the main window's status line.
     void statusMessage(const QString& text);
+    // The peak number typed into txtPeak or stepped with UpDownPeak, as txtPeak shows it.
+    void peakChosen(const QString& text);
+    // Select mode: the left button released at this energy, as the chart shows it, and
+    // intensity.
+    void peakMoved(double shownEnergy, double intensity);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,6 +101,7 @@ private:
     void Graph1_MouseUp(QMouseEvent* event);
     void optZoom_Click();
     void optReset_Click();
+    void txtPeak_Change();
     void UpDownPeak_Change(int peak);
     double energyAt(int x) const;
 
@@ -109,7 +125,7 @@ private:
     QLineEdit* m_txtX = nullptr;
     QLineEdit* m_txtY = nullptr;
     QLineEdit* m_txtPeak = nullptr;
-    QSpinBox* m_upDownPeak = nullptr;
+    UpDown* m_upDownPeak = nullptr;
 };
 
 }  // namespace varnix::app

@@ -1,25 +1,43 @@
-// Draws the main window into a PNG for the README, with no one clicking:
-//   app_screenshot <start directory> <output.png> [fit | dialogs]
+// Draws the main window into a PNG for the README and the docs, with no one clicking:
+//   app_screenshot <start directory> <output.png>
+//                  [fit | new | setup | showall | doubletfit | dialogs]
 // The start directory names the spectrum and configuration in "last_data.dat" and
-// "last_config.dat". Open > All Files, Calculate Spectrum and the residual plot x5 are chosen;
-// with "fit", Start Fit runs too and its final results window is shown beside the plot; with
-// "dialogs", the two fit-parameter dialogs open over the plot and only they are drawn.
+// "last_config.dat". Open > All Files and Calculate Spectrum are chosen, then:
+// - no mode: the residual plot x5;
+// - fit: Start Fit, its final results window beside the plot;
+// - new: File > New > Configuration instead of the calculation, the setup window on its one peak;
+// - setup: the second peak tied to the first as a doublet (Pos2 = Pos1 + 2.1, Height2 =
+//   0.5 × Height1) in the setup window, typed and clicked as a user does, then calculated;
+// - showall: as setup, then Show All;
+// - doubletfit: as setup, then Start Fit, its final results window beside the plot;
+// - dialogs: the two fit-parameter dialogs opened over the plot, and only they drawn.
 #include "core/library_loader.h"
 #include "core/module1.h"
 #include "core/scripted_dialogs.h"
+#include "editor/frm_ds_setup.h"
 #include "frm_main.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRect>
+#include <QTest>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
+
+using varnix::app::frmDSSetup;
 
 class NoOtherCopy final : public varnix::app::InstanceLock {
 public:
@@ -30,6 +48,38 @@ void trigger(varnix::app::frmMain& window, const char* name)
 {
     window.findChild<QAction*>(QString::fromLatin1(name))->trigger();
     QApplication::processEvents();
+}
+
+void type(QLineEdit* box, const char* text)
+{
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QString::fromLatin1(text));
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+void click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Row i of the selected peak tied to peak 1, through "Fixed?", "Correlated with", the
+// operation and the factor.
+void tieToPeak1(frmDSSetup& form, int i, bool plus, const char* factor)
+{
+    click(form.chkVary(i));
+    QComboBox* list = form.cmbVary(i);
+    list->showPopup();
+    QTest::keyClick(list->view(), Qt::Key_Home);
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    click(plus ? form.optP(i) : form.optX(i));
+    type(form.txtFactor(i), factor);
+}
+
+void tieDoublet(frmDSSetup& form)
+{
+    type(form.txtPeakNumber(), "2");
+    tieToPeak1(form, 0, true, "2.1");
+    tieToPeak1(form, 1, false, "0.5");
 }
 
 // The part of the main window's inner area the fit-parameter dialogs cover, with a margin.
@@ -52,26 +102,40 @@ QRect dialogsArea(varnix::app::frmMain& window)
 
 int main(int argc, char* argv[])
 {
-    const bool fit = argc == 4 && std::strcmp(argv[3], "fit") == 0;
-    const bool dialogs = argc == 4 && std::strcmp(argv[3], "dialogs") == 0;
-    if (argc != 3 && !fit && !dialogs) {
-        std::fprintf(stderr, "usage: app_screenshot <start directory> <out.png> [fit | dialogs]\n");
+    const std::string mode = argc == 4 ? argv[3] : "";
+    const bool doublet = mode == "setup" || mode == "showall" || mode == "doubletfit";
+    const bool fit = mode == "fit" || mode == "doubletfit";
+    if (argc < 3 || argc > 4 ||
+        (argc == 4 && !doublet && !fit && mode != "new" && mode != "dialogs")) {
+        std::fprintf(stderr,
+                     "usage: app_screenshot <start directory> <out.png> "
+                     "[fit | new | setup | showall | doubletfit | dialogs]\n");
         return 2;
     }
     QApplication application(argc, argv);
     varnix::app::Module1 module;
-    varnix::app::ScriptedDialogs messages;
+    varnix::app::ScriptedDialogs dialogs;
     varnix::app::LibraryLoader loader;
     NoOtherCopy lock;
-    varnix::app::frmMain window(module, messages, loader, lock);
+    varnix::app::frmMain window(module, dialogs, loader, lock);
     if (!window.Form_Load(argv[1])) {
         return 1;
     }
     window.resize(1500, 820);
     window.show();
     trigger(window, "mnuOpenItem_0");
-    trigger(window, "mnuCalculate");
-    trigger(window, "mnuPlotItem_3");
+    if (mode == "new") {
+        trigger(window, "mnuNewItem_0");
+    } else if (doublet) {
+        tieDoublet(*window.setup());
+        trigger(window, "mnuCalculate");
+        if (mode == "showall") {
+            QTest::mouseClick(window.setup()->cmdShowAll(), Qt::LeftButton);
+        }
+    } else {
+        trigger(window, "mnuCalculate");
+        trigger(window, "mnuPlotItem_3");
+    }
     if (fit) {
         trigger(window, "mnuFit");
         // The results window on the left half, the plot on the right.
@@ -80,18 +144,18 @@ int main(int argc, char* argv[])
                 child->move(0, 0);
             }
         }
-        QApplication::processEvents();
     }
     QPixmap picture;
-    if (dialogs) {
+    if (mode == "dialogs") {
         trigger(window, "mnuFitParItem_0");
         trigger(window, "mnuFitParItem_1");
         picture = window.mdiArea()->viewport()->grab(dialogsArea(window));
     } else {
+        QApplication::processEvents();
         picture = window.grab();
     }
-    if (!module.calculationDone || !messages.records().empty() ||
-        !picture.save(QString::fromLocal8Bit(argv[2]))) {
+    const bool drawn = mode == "new" ? module.configIsNew : module.calculationDone;
+    if (!drawn || !dialogs.records().empty() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
         return 1;
     }
     return 0;

@@ -281,7 +281,7 @@ TEST_F(Windows, AppliedColoursReachEveryOpenWindow)
     auto* colours = open<frmColor>("mnuCustomizeItem_0");
     ASSERT_NE(colours, nullptr);
     const std::vector<QWidget*> forms = openWindows();
-    ASSERT_EQ(forms.size(), 6U);  // plot, header, two fit dialogs, extensions, colours
+    ASSERT_EQ(forms.size(), 7U);  // plot, setup, header, two fit dialogs, extensions, colours
 
     const QColor blue(0, 0, 255);
     colours->slider(kRed)->setValue(0);

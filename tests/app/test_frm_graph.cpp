@@ -5,6 +5,7 @@
 #include "core/plot_sets.h"
 #include "core/zoom.h"
 #include "display/frm_graph.h"
+#include "up_down.h"
 
 #include <qcustomplot.h>
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QRegularExpression>
 #include <QRubberBand>
 #include <QSignalSpy>
-#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -125,7 +125,7 @@ TEST_F(PlotWindow, SelectorShownWhileTheSetupWindowIsOpen)
     frmGraph& w = opened();
     EXPECT_TRUE(w.findChild<QLabel*>("lblSelect")->isVisible());
     EXPECT_EQ(w.txtPeak()->text(), "3");
-    EXPECT_EQ(w.findChild<QSpinBox*>("UpDownPeak")->maximum(), 4);
+    EXPECT_EQ(w.UpDownPeak()->maximum(), 4);
     EXPECT_TRUE(w.optSelect()->isEnabled());
     w.setModeOptionsEnabled(false);
     EXPECT_FALSE(w.optSelect()->isEnabled() || w.optZoom()->isEnabled() ||

@@ -20,6 +20,9 @@ namespace varnix::app {
 namespace {
 
 constexpr int32_t kWhite = 0xFFFFFF;
+// A pale red, 0xBBGGRR (the setup window's warning colour): dark text stays readable on it.
+constexpr int32_t kWarningBack = 0xBEBEFF;
+constexpr const char* kInvalidProperty = "varnixInvalid";
 
 // Sets the given roles of a widget's own palette, leaving the others to the parent's.
 void paint(QWidget& widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
@@ -65,7 +68,9 @@ void paintPlain(QWidget& widget, const Colours& c)
 bool colourControl(QWidget& w, const Colours& c)
 {
     auto* line = qobject_cast<QLineEdit*>(&w);
-    if (line != nullptr && !line->inputMask().isEmpty()) {
+    if (line != nullptr && line->property(kInvalidProperty).toBool()) {
+        paintBox(w, kWarningBack, c);
+    } else if (line != nullptr && !line->inputMask().isEmpty()) {
         paintBox(w, kWhite, c);
     } else if (line != nullptr || qobject_cast<QPlainTextEdit*>(&w) != nullptr ||
                qobject_cast<QTextEdit*>(&w) != nullptr || qobject_cast<QComboBox*>(&w) != nullptr) {
@@ -110,6 +115,12 @@ void ApplyColours(QWidget& window, const Colours& colours)
     colourChildren(window, colours);
     paintPlain(window, colours);
     window.setAutoFillBackground(true);
+}
+
+void showInvalid(QLineEdit& box, bool invalid, const Colours& colours)
+{
+    box.setProperty(kInvalidProperty, invalid);
+    colourControl(box, colours);
 }
 
 }  // namespace varnix::app

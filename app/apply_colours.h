@@ -6,6 +6,7 @@
 
 #include <QColor>
 
+class QLineEdit;
 class QWidget;
 
 namespace varnix::app {
@@ -23,4 +24,7 @@ QColor toQColor(int32_t bgr);
 // windows of an MDI area) colour themselves.
 void ApplyColours(QWidget& window, const Colours& colours);
 
+// A text box whose typed text was not taken shows a warning background (in the text colour)
+// until the text is corrected or the box filled again; ApplyColours keeps the warning.
+void showInvalid(QLineEdit& box, bool invalid, const Colours& colours);
 }  // namespace varnix::app

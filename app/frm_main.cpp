@@ -124,8 +124,8 @@ void frmMain::createEditMenu()
     addCommand(edit, "Configuration Data", "mnuEditConfig", &MenuState::editConfigurationData,
                [this] { mnuEditConfig_Click(); });
     QMenu* fit = addSubmenu(edit, "Fit Parameters", "mnuEditFitPar", &MenuState::editFitParameters);
-    addEntry(fit, "Simple", "mnuFitParItem_0");
-    addEntry(fit, "Advanced", "mnuFitParItem_1");
+    addCommand(fit, "Simple", "mnuFitParItem_0", nullptr, [this] { mnuFitParItem_Click(0); });
+    addCommand(fit, "Advanced", "mnuFitParItem_1", nullptr, [this] { mnuFitParItem_Click(1); });
     addCommand(edit, "Header", "mnuEditHeader", &MenuState::editHeader,
                [this] { mnuEditHeader_Click(); });
     QMenu* energies = addSubmenu(edit, "Energies", "mnuEnergies", &MenuState::editEnergies);
@@ -173,8 +173,10 @@ void frmMain::createCommandMenus()
     addCommand(help, "Help Topics", "mnuHelpItem_0", nullptr, [this] { mnuHelpItem_Click(0); });
     addCommand(help, "About Varnix", "mnuHelpItem_1", nullptr, [this] { mnuHelpItem_Click(1); });
     QMenu* customize = addSubmenu(nullptr, "Customize", "mnuCustomize", &MenuState::customize);
-    addEntry(customize, "Colours", "mnuCustomizeItem_0");
-    addEntry(customize, "File Extensions", "mnuCustomizeItem_1");
+    addCommand(customize, "Colours", "mnuCustomizeItem_0", nullptr,
+               [this] { mnuCustomizeItem_Click(0); });
+    addCommand(customize, "File Extensions", "mnuCustomizeItem_1", nullptr,
+               [this] { mnuCustomizeItem_Click(1); });
 }
 
 QAction* frmMain::addEntry(QMenu* menu, const char* caption, const char* name,

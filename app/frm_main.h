@@ -6,11 +6,11 @@
 // Menu entries whose command does not exist yet are created with their captions and stay
 // disabled whatever the menu state says, so that no entry pretends to work.
 //
-// The window's code is in five files: frm_main.cpp (menus, status line, sizes, exit),
+// The window's code is in six files: frm_main.cpp (menus, status line, sizes, exit),
 // frm_main_commands.cpp (the File, Edit and Write commands), frm_main_fit.cpp (the plot,
 // the calculation, the fit and the result windows), frm_main_editor.cpp (the setup and
-// all-parameters windows and what their edits ask of the others) and frm_main_help.cpp (the
-// Help menu).
+// all-parameters windows and what their edits ask of the others), frm_main_dialogs.cpp (the
+// fit-parameter dialogs and the Customize windows) and frm_main_help.cpp (the Help menu).
 #pragma once
 
 #include "core/calculate.h"
@@ -40,9 +40,11 @@ class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
+class QRect;
 
 namespace varnix::app {
 
+class FitDialog;
 class frmAllParameters;
 class frmDSSetup;
 class frmGraph;
@@ -109,6 +111,10 @@ public:
     void setHelpFolders(std::vector<std::filesystem::path> folders);
     // The help window once Help Topics has made it, else nullptr.
     frmHelp* help() const;
+    // Edit > Fit Parameters: 0 Simple (frmFitParameters), 1 Advanced (frmFitAdvanced).
+    void mnuFitParItem_Click(int index);
+    // Customize: 0 Colours (frmColor), 1 File Extensions (frmExt).
+    void mnuCustomizeItem_Click(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -196,6 +202,13 @@ private:
                                                         : nullptr;
     }
 
+    // The fit-parameter dialogs and the Customize windows (frm_main_dialogs.cpp).
+    void showChild(QPointer<QMdiSubWindow>& frame, QWidget* form, const QRect& geometry);
+    bool bringForward(const QPointer<QMdiSubWindow>& frame);
+    void commitFitDialogs();
+    void closeFitDialogs();
+    void applyColoursEverywhere();
+
     Module1& m_module;
     Dialogs& m_dialogs;
     LibraryLoader& m_loader;
@@ -205,6 +218,10 @@ private:
     QPointer<QMdiSubWindow> m_header;
     QPointer<QMdiSubWindow> m_graph;
     QPointer<QMdiSubWindow> m_results;
+    QPointer<QMdiSubWindow> m_fitParameters;
+    QPointer<QMdiSubWindow> m_fitAdvanced;
+    QPointer<QMdiSubWindow> m_colour;
+    QPointer<QMdiSubWindow> m_extensions;
     QPointer<QMdiSubWindow> m_setup;
     QPointer<QMdiSubWindow> m_allParameters;
     // A window of its own, not the main window's child, so that it can go behind it.

@@ -139,6 +139,8 @@ void frmMain::mnuSaveItem_Click(int index)
     if (index == 0) {
         saveConfiguration(m_module, m_dialogs, m_loader, m_menu);
     } else if (index == 1) {
+        // What is typed in a fit dialog is saved too, though a shortcut left it in its box.
+        commitFitDialogs();
         saveFitParameters(m_module, m_dialogs, m_loader, m_menu);
     }
     applyMenuState();

@@ -199,6 +199,7 @@ CalculationHooks frmMain::calculationHooks()
 void frmMain::mnuCalculate_Click()
 {
     commitSetupBoxes();
+    commitFitDialogs();
     const CalculationOutcome outcome =
         calculateSpectrum(m_module, m_dialogs, m_loader, m_menu, calculationHooks());
     applyMenuState();
@@ -209,6 +210,7 @@ void frmMain::mnuCalculate_Click()
 
 void frmMain::recalculateModel()
 {
+    commitFitDialogs();
     const CalculationOutcome outcome = app::recalculateModel(m_module, m_dialogs, m_loader, m_menu);
     applyMenuState();
     if (outcome == CalculationOutcome::Quit) {
@@ -279,18 +281,21 @@ FitHooks frmMain::fitHooks()
     return hooks;
 }
 
-// The fit's parameters are taken while the windows that edit them are closed: the setup and
-// all-parameters windows go; the results window stays, emptied, for the fit to fill.
+// The fit's parameters are taken while the windows that edit them are closed: the setup,
+// all-parameters and fit-parameter windows go; the results window stays, emptied, for the fit
+// to fill.
 void frmMain::closeEditingWindows()
 {
     closeSetup();
     closeAllParameters();
     clearResultWindows();
+    closeFitDialogs();
 }
 
 void frmMain::mnuFit_Click()
 {
     commitSetupBoxes();
+    commitFitDialogs();
     m_fitRunning = true;
     m_exitDuringFit = false;
     const FitOutcome outcome = app::mnuFit_Click(m_module, m_dialogs, m_loader, m_menu, fitHooks());

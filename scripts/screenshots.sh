@@ -2,10 +2,10 @@
 # Draws the pictures of the README and docs/ from a fresh build: the example opened and
 # calculated (docs/images/main-window.png), fitted (fit-results.png), a new configuration in the
 # setup window (new-configuration.png), a doublet tied in the setup window beside the plot
-# (setup-window.png), the all-parameters window of that model (show-all.png) and its fit
-# (doublet-fit.png); for the manual (docs/help/images) the plot and the setup window after
-# opening, the plot window after calculating, the results window and the corner of the
-# correlation matrix after the fit. Needs
+# (setup-window.png), the all-parameters window of that model (show-all.png), its fit
+# (doublet-fit.png) and the two fit-parameter dialogs over the plot (fit-dialogs.png); for the
+# manual (docs/help/images) the plot and the setup window after opening, the plot window after
+# calculating, the results window and the corner of the correlation matrix after the fit. Needs
 # xvfb-run; the start directory is a temporary copy of the examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +23,7 @@ shot new-configuration new
 shot setup-window setup
 shot show-all showall
 shot doublet-fit doubletfit
+shot fit-dialogs dialogs
 manual() { xvfb-run -a build/bin/app_screenshot "$work" "docs/help/images/$1.png" "${@:2}"; }
 manual plot-spectrum open frmGraph
 manual setup-example open frmDSSetup

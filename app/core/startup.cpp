@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include "core/fit_controls.h"
 #include "varnix_io.h"
 
 #include <algorithm>
@@ -16,9 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSettingsFile = "fini.dat";
 constexpr std::string_view kFitFile = "FitFile.dat";
-constexpr int32_t kExtensionLength = 3;
 
 constexpr std::string_view kOptionsHint = "Use menue item Options to change defaults";
 constexpr std::string_view kFitHint =
@@ -42,14 +41,6 @@ std::string fromExtensionBuffer(const std::array<char, kExtensionLength>& buffer
         text.pop_back();
     }
     return text;
-}
-
-std::array<char, kExtensionLength> toExtensionBuffer(std::string_view text)
-{
-    std::array<char, kExtensionLength> buffer{};
-    buffer.fill(' ');
-    std::copy_n(text.begin(), std::min(text.size(), buffer.size()), buffer.begin());
-    return buffer;
 }
 
 void readSettings(Module1& module, Dialogs& dialogs, LibraryLoader& loader)
@@ -120,7 +111,8 @@ std::optional<std::string> readFitFile(Module1& module, LibraryLoader& loader)
         jundra(&f.maxit, &f.rmin, &f.lambda, &f.lambdaFac, &f.maxLambdaIterations,
                &f.simpsonEps, &f.maxSimpsonIterations, &f.integrationRange, file->c_str(),
                lengthOf(*file), &status);
-        if (status != 0) {
+        // Values a fit cannot work with are a bad file too, whatever wrote them.
+        if (status != 0 || firstFieldOutOfLimits(f)) {
             return std::string("Data error in FitFile").append(kFitHint);
         }
         return std::nullopt;
@@ -134,6 +126,14 @@ std::optional<std::string> readFitFile(Module1& module, LibraryLoader& loader)
 }
 
 }  // namespace
+
+std::array<char, kExtensionLength> toExtensionBuffer(std::string_view text)
+{
+    std::array<char, kExtensionLength> buffer{};
+    buffer.fill(' ');
+    std::copy_n(text.begin(), std::min(text.size(), buffer.size()), buffer.begin());
+    return buffer;
+}
 
 StartUpOutcome startUp(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                        InstanceLock& lock, const std::string& startDirectory)

@@ -11,6 +11,7 @@
 #include "core/menu_state.h"
 #include "core/module1.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ protected:
     InstanceLock& operator=(const InstanceLock&) = default;
 };
 
+inline constexpr std::string_view kSettingsFile = "fini.dat";
+// The settings routines exchange each extension as three characters, padded with blanks.
+inline constexpr int32_t kExtensionLength = 3;
+
 inline constexpr std::string_view kWaitingStatus = "  Waiting for user to open files";
 
 struct StartUpOutcome {
@@ -42,6 +47,8 @@ struct StartUpOutcome {
     // enabled when the fit controls are defaults that need saving.
     MenuState menu;
 };
+
+std::array<char, kExtensionLength> toExtensionBuffer(std::string_view text);
 
 // The start-up sequence: second-copy warning, start directory, default colours and
 // extensions, the settings "fini.dat" through NOSTEL, the flags, the fit controls through

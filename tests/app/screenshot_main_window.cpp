@@ -1,7 +1,7 @@
 // Draws the main window into a PNG for the README, the docs and the manual, with no one clicking:
 //   app_screenshot <start directory> <output.png>
 //                  [calculate | open | fit | correlation | new | setup | showall | doubletfit
-//                   [window [WxH]]]
+//                   | dialogs [window [WxH]]]
 // The start directory names the spectrum and configuration in "last_data.dat" and
 // "last_config.dat". Open > All Files and Calculate Spectrum are chosen, then:
 // - no mode, or calculate: the residual plot x5;
@@ -12,7 +12,8 @@
 // - setup: the second peak tied to the first as a doublet (Pos2 = Pos1 + 2.1, Height2 =
 //   0.5 × Height1) in the setup window, typed and clicked as a user does, then calculated;
 // - showall: as setup, then Show All;
-// - doubletfit: as setup, then Start Fit, its final results window beside the plot.
+// - doubletfit: as setup, then Start Fit, its final results window beside the plot;
+// - dialogs: the two fit-parameter dialogs opened over the plot, and only they drawn.
 // With a window's name (frmGraph, frmResults, frmCorrelation) only that window is drawn, and
 // with a size only its top left corner of that size.
 #include "core/library_loader.h"
@@ -106,6 +107,24 @@ void tieDoublet(frmDSSetup& form)
 
 }  // namespace
 
+// The part of the main window's inner area the fit-parameter dialogs cover, with a margin.
+QRect dialogsArea(varnix::app::frmMain& window)
+{
+    constexpr int kMargin = 12;  // px of the plot around the dialogs
+    QRect area;
+    for (QMdiSubWindow* child : window.mdiArea()->subWindowList()) {
+        const QString name = child->widget()->objectName();
+        if (name == QStringLiteral("frmFitParameters") ||
+            name == QStringLiteral("frmFitAdvanced")) {
+            area = area.united(child->geometry());
+        }
+    }
+    return area.adjusted(-kMargin, -kMargin, kMargin, kMargin)
+        .intersected(window.mdiArea()->viewport()->rect());
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
     const std::string mode = argc >= 4 ? argv[3] : "calculate";
@@ -114,11 +133,12 @@ int main(int argc, char* argv[])
         QString::fromLatin1(argc == 6 ? argv[5] : "").split(QLatin1Char('x'));
     const bool doublet = mode == "setup" || mode == "showall" || mode == "doubletfit";
     const bool fit = mode == "fit" || mode == "correlation" || mode == "doubletfit";
-    const bool known = doublet || fit || mode == "calculate" || mode == "open" || mode == "new";
+    const bool known = doublet || fit || mode == "calculate" || mode == "open" || mode == "new"
+                       || mode == "dialogs";
     if (argc < 3 || argc > 6 || !known || (argc == 6 && corner.size() != 2)) {
         std::fprintf(stderr,
                      "usage: app_screenshot <start directory> <out.png> [calculate | open | fit | "
-                     "correlation | new | setup | showall | doubletfit [window [WxH]]]\n");
+                     "correlation | new | setup | showall | doubletfit | dialogs [window [WxH]]]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -160,11 +180,18 @@ int main(int argc, char* argv[])
         window.findChild<QPushButton*>(QStringLiteral("cmdCorrelation"))->click();
     }
     QApplication::processEvents();
+    QPixmap drawing;
+    if (mode == "dialogs") {
+        trigger(window, "mnuFitParItem_0");
+        trigger(window, "mnuFitParItem_1");
+        drawing = window.mdiArea()->viewport()->grab(dialogsArea(window));
+    } else {
+        drawing = picture(shown(window, windowName), corner);
+    }
     const bool drawn = mode == "new"    ? module.configIsNew
                        : mode == "open" ? module.dataLoaded && module.configLoaded
                                         : module.calculationDone;
-    if (!drawn || !dialogs.records().empty() ||
-        !picture(shown(window, windowName), corner).save(QString::fromLocal8Bit(argv[2]))) {
+    if (!drawn || !dialogs.records().empty() || !drawing.save(QString::fromLocal8Bit(argv[2]))) {
         return 1;
     }
     return 0;

@@ -150,12 +150,13 @@ const EntryCase kEntries[] = {
     {"mnuSaveAsItem_0", "Data", false},  // nothing to save before a spectrum is read
     {"mnuSaveAsItem_1", "Configuration", false},
     {"mnuSaveAsItem_3", "Calculated Spectra + Data", false},
-    {"mnuFitParItem_1", "Advanced", false},  // its command comes later
+    {"mnuFitParItem_1", "Advanced", true},  // reached once Edit is
     {"mnuEnergyItem_2", "Energy Scale and Peak Positions by same amount", false},
     {"mnuPlotItem_4", "Exp and Calc Spectra + Residuals x10", false},
     {"mnuPrintItem_0", "Graph (to PostScript file)", false},
     {"mnuHelpItem_1", "About Varnix", true},
-    {"mnuCustomizeItem_1", "File Extensions", false},
+    {"mnuCustomizeItem_0", "Colours", true},
+    {"mnuCustomizeItem_1", "File Extensions", true},
 };
 
 TEST_F(MainWindow, MenuBarHasEveryEntryWithItsCaptionAndOnlyWorkingOnesEnabled)

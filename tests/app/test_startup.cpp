@@ -147,7 +147,7 @@ TEST(FitFile, OnlyAWriteThatSucceededMarksTheControlsSaved)
     written.startDirectory = folder.path().string();
     written.fitParametersSaved = false;
     // Values without a short decimal form, so any rounding on the way shows.
-    written.fitControls = {123, 1e-4 / 3.0, 0.1 + 0.2, 7.25, 17, 2.0 / 7.0 * 1e-6, 33, 2.0 / 3.0};
+    written.fitControls = {123, 1e-4 / 3.0, 0.1 + 0.2, 7.25, 17, 2.0 / 7.0 * 1e-6, 29, 2.0 / 3.0};
     fs::create_directory(folder.path() / "FitFile.dat");  // a folder where the file should be
     EXPECT_FALSE(saveFitParameters(written, dialogs, loader, menu));
     EXPECT_FALSE(saveFitParameters(written, dialogs, none, menu));
@@ -174,6 +174,54 @@ TEST(FitFile, OnlyAWriteThatSucceededMarksTheControlsSaved)
     EXPECT_FALSE(read.fitParametersSaved);
     EXPECT_TRUE(menu.saveFitParameters.enabled);
 }
+
+// A file whose values a fit cannot use is a bad file: the defaults and the message of one.
+struct LimitCase {
+    const char* name;
+    const char* line;  // replaces the hand-written file's line of that label
+    bool accepted;
+};
+
+class FitFileLimits : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(FitFileLimits, ValuesOutsideTheDialogsLimitsAreADataError)
+{
+    const LimitCase& c = GetParam();
+    std::string text = kHandWrittenFitFile;
+    const std::string label = std::string(c.line).substr(0, std::string(c.line).find(' ') + 1);
+    const std::size_t at = text.find("\n" + label) + 1;
+    text.replace(at, text.find('\n', at) - at, c.line);
+    TempFolder folder;
+    std::ofstream(folder.path() / "FitFile.dat") << text;
+    Module1 m;
+    m.startDirectory = folder.path().string();
+    ScriptedDialogs dialogs;
+    MenuState menu;
+    LibraryLoader loader;
+    ReadFitParameters(m, dialogs, loader, menu);
+    EXPECT_EQ(dialogs.texts(), c.accepted ? Texts{} : Texts{kFitDataError});
+    EXPECT_EQ(m.fitParametersSaved, c.accepted);
+    if (c.accepted) {
+        EXPECT_NE(m.fitControls, FitControls{});
+    } else {
+        EXPECT_EQ(m.fitControls, FitControls{});
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Values, FitFileLimits, testing::Values(
+    LimitCase{"MaxitZero", "maxit 0", true},
+    LimitCase{"MaxitNegative", "maxit -1", false},
+    LimitCase{"LambdaFacOne", "lambda_fac 1", false},
+    LimitCase{"LambdaFacAboveOne", "lambda_fac 1.01", true},
+    LimitCase{"EpsZero", "simpson_eps 0", false},
+    LimitCase{"EpsNegative", "simpson_eps -1e-5", false},
+    LimitCase{"SimpsonSix", "max_simpson_iterations 6", false},
+    LimitCase{"SimpsonSeven", "max_simpson_iterations 7", true},
+    LimitCase{"SimpsonThirty", "max_simpson_iterations 30", true},
+    LimitCase{"SimpsonThirtyOne", "max_simpson_iterations 31", false}),
+    [](const testing::TestParamInfo<LimitCase>& p) { return std::string(p.param.name); });
+// clang-format on
 
 // ---- The "ends the program" path ----
 

@@ -105,8 +105,6 @@ void tieDoublet(frmDSSetup& form)
     tieToPeak1(form, 1, false, "0.5");
 }
 
-}  // namespace
-
 // The part of the main window's inner area the fit-parameter dialogs cover, with a margin.
 QRect dialogsArea(varnix::app::frmMain& window)
 {

@@ -19,6 +19,9 @@ constexpr int kLegendColumnGap = 6;  // px
 constexpr QMargins kLegendMargins{7, 3, 7, 2};
 constexpr double kLegendRowStretch = 0.001;  // the row as high as the legend needs, no more
 constexpr int kPlotTopMargin = 8;            // px
+// Text drawn into a scaled PNG comes out a little taller than its measure at screen size; the
+// name's own rectangle clips it, so descenders ("g", "p") need room below.
+constexpr QMargins kLegendNameMargins{0, 0, 0, 2};
 
 // QCustomPlot's ticks replaced by those of axisTicks for the axis's range at every redraw, so
 // that a zoomed or resized chart is labelled anew.
@@ -128,6 +131,8 @@ void addSets(QCustomPlot& chart, const PlotPicture& picture, const ChartLook& lo
         // A set without points (a component the records do not hold) names nothing.
         if (set.x.empty()) {
             graph->removeFromLegend();
+        } else if (QCPAbstractLegendItem* name = chart.legend->itemWithPlottable(graph)) {
+            name->setMargins(kLegendNameMargins);
         }
     }
 }

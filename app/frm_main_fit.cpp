@@ -64,7 +64,7 @@ frmGraph& frmMain::openGraph()
     if (frmGraph* open = graph()) {
         return *open;
     }
-    auto* form = new frmGraph(m_module, m_menu);
+    auto* form = new frmGraph(m_module, m_dialogs, m_menu);
     // A zoom or Reset changed the data: drawn again as the Plot menu last chose, with the
     // menus a zoom changes.
     connect(form, &frmGraph::dataChanged, this,

@@ -75,12 +75,16 @@ signals:
 protected:
     // Form_Unload.
     void closeEvent(QCloseEvent* event) override;
+    // The rows follow the window's height and the columns its width.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createControls();
     void layoutControls();
     void formatPeakGrid();
+    void sizePeakGrid();
     void formatPolynomialGrid(int coefficients);
+    void sizePolynomialGrid();
     int rowHeight() const;
     void showPeakRows(const std::vector<PeakRow>& rows);
     void showCoefficients(const std::vector<std::string>& coefficients);

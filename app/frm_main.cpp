@@ -298,10 +298,12 @@ void frmMain::createStatusBar()
         auto* panel = new QLabel(
             QString::fromLatin1(kPanelCaptions.at(static_cast<std::size_t>(i))), statusBar());
         panel->setObjectName(indexed("pnlStatus", i));
-        // A long file name may be cut when the window is narrow, but never holds the window
-        // wider than the captions need.
+        // Each panel as wide as its text, the room left over shared out: equal shares would cut
+        // a long file name while a short value's panel stays half empty. A long file name may
+        // still be cut when the window is narrow, but never holds the window wider than the
+        // captions need.
         panel->setMinimumWidth(panel->sizeHint().width());
-        statusBar()->addWidget(panel, 1);
+        statusBar()->addWidget(panel);
         m_panels.at(static_cast<std::size_t>(i)) = panel;
     }
 }

@@ -6,8 +6,8 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +39,8 @@ constexpr int kLinePadding = 6;  // px around the two lines of a cell
 // The widest condition number: four decimals and an exponent of up to three digits.
 constexpr const char* kWidestConditionNumber = "0.0000E+000";
 constexpr int kLineEditHintLetters = 17;  // a line edit's size hint: its frame around 17 'x'
+// The commands' grid: the two buttons, the free room, then the condition number when beside them.
+constexpr int kCommandsStretchColumn = 2;
 
 QString text(const std::string& s)
 {
@@ -124,19 +126,18 @@ void frmResults::createControls()
 
 void frmResults::layoutControls()
 {
-    auto* band = new QHBoxLayout;
-    band->addWidget(m_cmdUpdate);
-    band->addWidget(m_cmdCorrelation);
-    band->addStretch();
-    band->addWidget(m_lblCond);
-    band->addWidget(m_txtCond);
+    m_commands = new QGridLayout;
+    m_commands->addWidget(m_cmdUpdate, 0, 0);
+    m_commands->addWidget(m_cmdCorrelation, 0, 1);
+    m_commands->setColumnStretch(kCommandsStretchColumn, 1);
+    placeConditionNumber();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_lblDS);
     // As high as its rows, the room left below the commands rather than inside the grid.
     layout->addWidget(m_grdDS, 1);
     layout->addWidget(m_lblPoly);
     layout->addWidget(m_grdPolynomial, 0, Qt::AlignLeft);
-    layout->addLayout(band);
+    layout->addLayout(m_commands);
     layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
 }
 
@@ -199,9 +200,28 @@ void frmResults::sizePolynomialGrid()
     grid.setFixedSize(gridWidth, 2 * height + 2 * grid.frameWidth());
 }
 
+// Beside the commands where the window is wide enough for all four whole, else below them: a
+// narrow window would squeeze the commands' captions and the number.
+void frmResults::placeConditionNumber()
+{
+    const int spacing = std::max(0, m_commands->horizontalSpacing());
+    const QMargins margins = layout() != nullptr ? layout()->contentsMargins() : QMargins();
+    const int oneRow = m_cmdUpdate->sizeHint().width() + m_cmdCorrelation->sizeHint().width() +
+                       m_lblCond->sizeHint().width() + m_txtCond->minimumWidth() + 3 * spacing +
+                       margins.left() + margins.right();
+    const bool below = width() < oneRow;
+    m_commands->removeWidget(m_lblCond);
+    m_commands->removeWidget(m_txtCond);
+    const int row = below ? 1 : 0;
+    const int column = below ? 0 : kCommandsStretchColumn + 1;
+    m_commands->addWidget(m_lblCond, row, column);
+    m_commands->addWidget(m_txtCond, row, column + 1, Qt::AlignLeft);
+}
+
 void frmResults::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    placeConditionNumber();
     sizePeakGrid();
     sizePolynomialGrid();
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -85,6 +86,7 @@ private:
     void sizePeakGrid();
     void formatPolynomialGrid(int coefficients);
     void sizePolynomialGrid();
+    void placeConditionNumber();
     int rowHeight() const;
     void showPeakRows(const std::vector<PeakRow>& rows);
     void showCoefficients(const std::vector<std::string>& coefficients);
@@ -102,6 +104,7 @@ private:
     QPushButton* m_cmdCorrelation = nullptr;
     QLabel* m_lblCond = nullptr;
     QLineEdit* m_txtCond = nullptr;
+    QGridLayout* m_commands = nullptr;
 };
 
 }  // namespace varnix::app

@@ -385,6 +385,20 @@ void expectWholeTexts(const QTableWidget& grid)
     }
 }
 
+// The condition number within the box's text area.
+void expectWholeConditionNumber(const QLineEdit& box)
+{
+    EXPECT_TRUE(box.isVisible());
+    QStyleOptionFrame frame;
+    frame.initFrom(&box);
+    frame.rect = box.rect();
+    frame.lineWidth = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, &box);
+    const QRect inside = box.style()->subElementRect(QStyle::SE_LineEditContents, &frame, &box);
+    EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(box.text()) + kLineEditMargins,
+              inside.width())
+        << box.text().toStdString();
+}
+
 TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
 {
     started();
@@ -400,17 +414,7 @@ TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
     EXPECT_EQ(peaks.verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(peaks.viewport()->height(), 4 * peaks.rowHeight(0));
 
-    // The condition number within the box's text area.
-    const QLineEdit& box = *results.txtCond();
-    EXPECT_TRUE(box.isVisible());
-    QStyleOptionFrame frame;
-    frame.initFrom(&box);
-    frame.rect = box.rect();
-    frame.lineWidth = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, &box);
-    const QRect inside = box.style()->subElementRect(QStyle::SE_LineEditContents, &frame, &box);
-    EXPECT_LE(QFontMetrics(box.font()).horizontalAdvance(box.text()) + kLineEditMargins,
-              inside.width())
-        << box.text().toStdString();
+    expectWholeConditionNumber(*results.txtCond());
 
     QTest::mouseClick(results.cmdCorrelation(), Qt::LeftButton);
     auto* correlation = m_window->mdiArea()->findChild<frmCorrelation*>();
@@ -421,6 +425,25 @@ TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
     // Twelve whole rows and columns in view: no sliver of the next with its number cut.
     EXPECT_EQ(grid.viewport()->width(), 12 * grid.columnWidth(0));
     EXPECT_EQ(grid.viewport()->height(), 12 * grid.rowHeight(0));
+}
+
+// As narrow as the results window opens on a 1024 px screen: the commands keep their whole
+// captions and the condition number moves below them, still whole.
+TEST_F(LookWindow, ANarrowResultsWindowKeepsTheCommandsAndTheConditionNumberWhole)
+{
+    constexpr int kNarrowResults = 460;  // px, the results window beside the plot at 1024 px
+    started();
+    fitExample();
+    frmResults& results = *m_window->results();
+    QWidget& frame = *results.parentWidget();
+    frame.resize(kNarrowResults, frame.height());
+    QApplication::processEvents();
+    ASSERT_LE(results.width(), kNarrowResults);
+    for (const QPushButton* command : {results.cmdUpdate(), results.cmdCorrelation()}) {
+        EXPECT_GE(command->width(), command->sizeHint().width()) << command->text().toStdString();
+    }
+    EXPECT_GT(results.txtCond()->y(), results.cmdUpdate()->geometry().bottom());
+    expectWholeConditionNumber(*results.txtCond());
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ public:
     void mnuPlotItem_Click(int index);
     // File > Save As: 0 Data, 1 Configuration, 2 Calculated Spectra, 3 Calculated Spectra + Data.
     void mnuSaveAsItem_Click(int index);
-    // Records the inner size and lays out the status line.
+    // Records the inner size; the status line's layout shares the width out itself.
     void NewSize();
 
     // File > New > Configuration.
@@ -147,7 +147,10 @@ private:
     void bind(QAction* action, MenuEntry MenuState::*entry, bool available);
     void bind(QAction* action, EntryOf entry, bool available);
     void applyMenuState();
+    void setShortcuts();
     void placeWindow();
+    void rememberPlace();
+    QString windowSettingsFile() const;
     void setStatusText(std::string_view text);
     void showDataPanels();
     void showConfigurationPanel();

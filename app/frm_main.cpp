@@ -3,6 +3,7 @@
 #include "apply_colours.h"
 #include "core/help_files.h"
 #include "core/main_window_size.h"
+#include "engine_call_runner.h"
 #include "fonts.h"
 #include "frm_about.h"
 #include "frm_help.h"
@@ -71,6 +72,8 @@ frmMain::frmMain(Module1& module, Dialogs& dialogs, LibraryLoader& loader, Insta
     createStatusLine();
     createStatusBar();
     applyMenuState();
+    m_engineCalls = new EngineCallRunner(*this, {findChild<QAction*>(QStringLiteral("mnuBreak")),
+                                                 findChild<QAction*>(QStringLiteral("mnuExit"))});
 }
 
 bool frmMain::Form_Load(const std::string& startDirectory)
@@ -379,12 +382,13 @@ void frmMain::mnuExit_Click()
     close();
 }
 
-// Exit during a fit is noted for the fit, which runs the exit checks once the current engine call
-// is over. A command that has already passed the exit checks closes without asking twice.
+// Exit while Calculate Spectrum or Start Fit runs is noted: the fit runs the exit checks once
+// its current engine call is over, and what is still pending when a command ends is carried out
+// then. A command that has already passed the exit checks closes without asking twice.
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (m_fitRunning) {
-        m_exitDuringFit = true;
+    if (m_engineCommands > 0 || m_engineCalls->running()) {
+        m_exitRequested = true;
         event->ignore();
         return;
     }

@@ -44,6 +44,7 @@ class QRect;
 
 namespace varnix::app {
 
+class EngineCallRunner;
 class FitDialog;
 class frmAllParameters;
 class frmDSSetup;
@@ -176,6 +177,9 @@ private:
     void openCorrelation();
     void relayoutChildren();
     CalculationHooks calculationHooks();
+    EngineRunner engineRunner();
+    void beginEngineCommand();
+    void endEngineCommand(bool quitting);
     void recalculateModel();
     FitHooks fitHooks();
     void plotWindowFitting(bool running);
@@ -234,8 +238,10 @@ private:
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;
     std::array<QLabel*, kStatusPanels> m_panels{};
-    bool m_fitRunning = false;
-    bool m_exitDuringFit = false;  // Exit chosen while the fit runs: its exit checks are due
+    // Runs each engine call on a worker thread while the windows repaint.
+    EngineCallRunner* m_engineCalls = nullptr;
+    int m_engineCommands = 0;      // Calculate Spectrum or Start Fit running (or both, nested)
+    bool m_exitRequested = false;  // Exit chosen while one runs: its exit checks are due
     bool m_quitting = false;       // a command passed the exit checks: close without asking
 };
 

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -93,20 +94,25 @@ void RegionChooser::fillRows(const RegionRequest& request)
     }
 }
 
-// Every row and column in view without scrolling, as far as the screen allows.
+// Every row and column in view without scrolling, up to a third of the screen's height for a
+// file of many regions, each row as low as its text.
 void RegionChooser::fitToRows()
 {
+    const int rowHeight = fontMetrics().height() + 6;
+    m_grdRegions->verticalHeader()->setMinimumSectionSize(rowHeight);
+    m_grdRegions->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_grdRegions->resizeColumnsToContents();
     m_grdRegions->horizontalHeader()->setStretchLastSection(true);
     int width = 2 * m_grdRegions->frameWidth();
     for (int column = 0; column < m_grdRegions->columnCount(); ++column) {
         width += m_grdRegions->columnWidth(column);
     }
-    int height = 2 * m_grdRegions->frameWidth() + m_grdRegions->horizontalHeader()->height();
-    for (int row = 0; row < m_grdRegions->rowCount(); ++row) {
-        height += m_grdRegions->rowHeight(row);
-    }
-    m_grdRegions->setMinimumSize(width, std::min(height, 480));
+    const int height = 2 * m_grdRegions->frameWidth() +
+                       m_grdRegions->horizontalHeader()->sizeHint().height() +
+                       rowHeight * m_grdRegions->rowCount();
+    const int most = std::max(screen()->availableGeometry().height() / 3, 4 * rowHeight);
+    m_grdRegions->setMinimumWidth(width);
+    m_grdRegions->setFixedHeight(std::min(height, most));
 }
 
 std::optional<int32_t> RegionChooser::selectedRegion() const

@@ -28,9 +28,10 @@ std::string rangeText(double first, double last)
     return energyText(first) + " \u2192 " + energyText(last);
 }
 
+// Only an energy axis: the column is in eV, and an etch time or channel index is not.
 std::string energyRange(const io::RegionSummary& region)
 {
-    if (!region.firstEnergy || !region.lastEnergy) {
+    if (!region.firstEnergy || !region.lastEnergy || region.scale == io::EnergyScale::None) {
         return "";
     }
     std::string text = rangeText(*region.firstEnergy, *region.lastEnergy);

@@ -25,7 +25,7 @@ io::RegionName splitDataName(const Module1& module, const std::string& name);
 
 // The chooser's rows for a file's spectra: energies as the file runs them, with the binding
 // energies hν − E beside kinetic ones when the photon energy is known; a row not on an energy
-// axis, or without points, is shown but cannot be chosen.
+// axis (no energy range then), or without points, is shown but cannot be chosen.
 std::vector<RegionRow> regionRows(const std::vector<io::RegionSummary>& regions);
 
 // Open > Data once the file is chosen: the name to open. A file with more than one spectrum asks

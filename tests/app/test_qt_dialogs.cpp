@@ -123,7 +123,7 @@ TEST_P(RegionChooserDialog, ChoosesOnlyARowThatCanBeRead)
     const ChooserCase& c = GetParam();
     const RegionRequest request{
         "/data/depth.vms",
-        {{1, "depth profile", "0 \u2192 60", "not an energy axis", "3", "1486.6", false},
+        {{1, "depth profile", "", "not an energy axis", "3", "1486.6", false},
          {2, "C 1s", "1186.69 \u2192 1216.69", "kinetic", "301", "1486.69", true},
          {3, "W 4f", "1436.69 \u2192 1461.69", "kinetic", "251", "1486.69", true}},
         c.proposed};

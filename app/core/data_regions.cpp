@@ -1,6 +1,7 @@
 #include "core/data_regions.h"
 
 #include "core/data_commands.h"
+#include "core/data_file_choice.h"
 #include "core/number_format.h"
 
 #include <algorithm>
@@ -61,16 +62,33 @@ std::string regionText(std::size_t region)
     return "region " + std::to_string(region);
 }
 
-// The region of the spectrum shown when it comes from `file`, else the first that can be read.
+// The region `name` names when it is one of `file` that can be read; 0 otherwise.
+int32_t regionOfFile(const Module1& module, const std::string& name, const std::string& file,
+                     const std::vector<io::RegionSummary>& regions)
+{
+    const io::RegionName named = splitDataName(module, name);
+    const bool same =
+        named.region && resolvedName(module, named.file) == resolvedName(module, file);
+    if (!same || *named.region > regions.size() || !regions[*named.region - 1].readable()) {
+        return 0;
+    }
+    return static_cast<int32_t>(*named.region);
+}
+
+// The region of the spectrum shown, or else of the one opened last, when it is from `file`;
+// otherwise the first that can be read.
 int32_t proposedRegion(const Module1& module, const std::string& file,
                        const std::vector<io::RegionSummary>& regions)
 {
-    if (module.dataLoaded) {
-        const io::RegionName shown = splitDataName(module, module.spectrum.fileName);
-        if (shown.region && resolvedName(module, shown.file) == resolvedName(module, file) &&
-            *shown.region <= regions.size() && regions[*shown.region - 1].readable()) {
-            return static_cast<int32_t>(*shown.region);
-        }
+    const int32_t shown =
+        module.dataLoaded ? regionOfFile(module, module.spectrum.fileName, file, regions) : 0;
+    if (shown != 0) {
+        return shown;
+    }
+    const auto last =
+        module.startDirectory.empty() ? std::nullopt : lastDataName(module.startDirectory);
+    if (const int32_t remembered = last ? regionOfFile(module, *last, file, regions) : 0) {
+        return remembered;
     }
     const auto first = std::find_if(regions.begin(), regions.end(),
                                     [](const io::RegionSummary& r) { return r.readable(); });

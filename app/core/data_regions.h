@@ -31,8 +31,9 @@ std::vector<RegionRow> regionRows(const std::vector<io::RegionSummary>& regions)
 // Open > Data once the file is chosen: the name to open. A file with more than one spectrum asks
 // which (Dialogs::chooseRegion) and gets its number as "#<n>"; a file with one, a file the
 // readers cannot list and a name that already names a region are returned as they are. The
-// chooser proposes the region of the spectrum shown when it is from the same file, else the
-// first one that can be read. Nothing when the chooser is cancelled.
+// chooser proposes the region of the spectrum shown, or else of the one kept in
+// "last_data.dat", when it is from the same file; otherwise the first one that can be read.
+// Nothing when the chooser is cancelled.
 std::optional<std::string> chooseDataRegion(const Module1& module, Dialogs& dialogs,
                                             const std::string& chosen);
 

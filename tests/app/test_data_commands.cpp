@@ -202,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(Files, RegionRows, testing::Values(
 struct ChoiceCase {
     const char* name;
     std::string file;
-    std::string shown;                    // the spectrum on screen, if any
+    std::string shown;                    // the spectrum on screen, if any, else the one opened
+                                          // last when it ends in "!"
     std::optional<int32_t> answer;        // the chooser's answer; none: Cancel
     std::optional<std::string> expected;  // the name to open
     int32_t proposed = 0;                 // 0: the chooser is not shown
@@ -213,9 +214,15 @@ class RegionChoice : public testing::TestWithParam<ChoiceCase> {};
 TEST_P(RegionChoice, AsksOnlyForFilesWithSeveralSpectra)
 {
     const ChoiceCase& c = GetParam();
+    TempFolder start;
     Module1 m;
-    m.dataLoaded = !c.shown.empty();
-    m.spectrum.fileName = c.shown;
+    m.startDirectory = start.path().string();
+    if (c.shown.ends_with('!')) {
+        rememberDataName(m.startDirectory, c.shown.substr(0, c.shown.size() - 1));
+    } else {
+        m.dataLoaded = !c.shown.empty();
+        m.spectrum.fileName = c.shown;
+    }
     ScriptedDialogs dialogs;
     if (c.proposed != 0) {
         dialogs.answerRegion(c.answer);
@@ -239,6 +246,9 @@ const std::string kEtchFirst = dataFile("vamas/first_block_not_energy.vms");
 INSTANTIATE_TEST_SUITE_P(Files, RegionChoice, testing::Values(
     ChoiceCase{"NamesTheRegionChosen", kKratos, "", 4, kKratos + "#4", 1},
     ChoiceCase{"ProposesTheRegionShown", kKratos, kKratos + "#5", 2, kKratos + "#2", 5},
+    ChoiceCase{"ProposesTheRegionOpenedLast", kKratos, kKratos + "#3!", 3, kKratos + "#3", 3},
+    ChoiceCase{"AnotherFileShownProposesTheFirst", kKratos, kEtchFirst + "#2", 1, kKratos + "#1",
+               1},
     ChoiceCase{"ProposesTheFirstReadable", kEtchFirst, "", 2, kEtchFirst + "#2", 2},
     ChoiceCase{"CancelOpensNothing", kKratos, "", std::nullopt, std::nullopt, 1},
     ChoiceCase{"OneSpectrumIsNotAsked", dataFile("real/lmfitxps_clean_Au_4f.csv"), "", {},

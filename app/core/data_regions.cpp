@@ -5,7 +5,6 @@
 #include "core/number_format.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 namespace varnix::app {
@@ -55,11 +54,6 @@ std::string scaleText(io::EnergyScale scale)
             break;
     }
     return "not an energy axis";
-}
-
-std::string regionText(std::size_t region)
-{
-    return "region " + std::to_string(region);
 }
 
 // The region `name` names when it is one of `file` that can be read; 0 otherwise.
@@ -156,7 +150,7 @@ std::optional<std::string> regionProblem(const Module1& module, const std::strin
     if (regions.empty() || (n <= regions.size() && regions[n - 1].readable())) {
         return std::nullopt;
     }
-    std::string text = named.file + ": " + regionText(n);
+    std::string text = named.file + ": region " + std::to_string(n);
     if (n > regions.size()) {
         text += " does not exist - the file holds " + std::to_string(regions.size()) +
                 (regions.size() == 1 ? " spectrum" : " spectra");

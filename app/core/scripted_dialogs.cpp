@@ -14,8 +14,7 @@ std::string_view dialogKindName(DialogKind kind)
     case DialogKind::Input: return "input box";
     case DialogKind::OpenFile: return "open dialog";
     case DialogKind::SaveFile: return "save dialog";
-    case DialogKind::Region:
-        return "region chooser";
+    case DialogKind::Region: return "region chooser";
     }
     return "dialog";
 }

@@ -642,6 +642,10 @@ TEST(DataFileChoice, ProposesConfigurationNameThenLastExistingFileThenNone)
     std::ofstream(folder.file("last_data.dat")) << "\"spectrum.dat\"\r\n";
     EXPECT_EQ(proposedDataName(m), folder.file("spectrum.dat"));
 
+    // A remembered region is proposed as its file: the dialog chooses files.
+    std::ofstream(folder.file("last_data.dat")) << "\"spectrum.dat#3\"\n";
+    EXPECT_EQ(proposedDataName(m), folder.file("spectrum.dat"));
+
     ASSERT_TRUE(rememberDataName(m.startDirectory, folder.file("gone.dat")));
     EXPECT_EQ(lastDataName(m.startDirectory), folder.file("gone.dat"));
     EXPECT_EQ(proposedDataName(m), std::nullopt);

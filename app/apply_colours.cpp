@@ -1,6 +1,6 @@
 #include "apply_colours.h"
 
-#include "core/colour_contrast.h"
+#include "core/display/colour_contrast.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>

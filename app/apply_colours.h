@@ -2,7 +2,7 @@
 // then the window itself. Every window calls it when it loads.
 #pragma once
 
-#include "core/module1.h"
+#include "core/session/module1.h"
 
 #include <QColor>
 

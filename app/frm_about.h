@@ -1,11 +1,11 @@
 // frmAbout: the About box (Help > About Varnix), a child window of the main window that shows
-// the texts of core/about.h: the version as its title, what the program does, then one row each
+// the texts of core/display/about.h: the version as its title, what the program does, then one row each
 // for the licence, the reference for the line shape, the program's folder and the manual's.
 // "OK" closes it. It sets Module1's About flag while it is open.
 #pragma once
 
-#include "core/about.h"
-#include "core/module1.h"
+#include "core/display/about.h"
+#include "core/session/module1.h"
 
 #include <QRect>
 #include <QWidget>

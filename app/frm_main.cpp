@@ -1,8 +1,8 @@
 #include "frm_main.h"
 
 #include "apply_colours.h"
-#include "core/help_files.h"
-#include "core/main_window_size.h"
+#include "core/files/help_files.h"
+#include "core/display/main_window_size.h"
 #include "engine_call_runner.h"
 #include "fonts.h"
 #include "frm_about.h"

@@ -13,14 +13,14 @@
 // fit-parameter dialogs and the Customize windows) and frm_main_help.cpp (the Help menu).
 #pragma once
 
-#include "core/calculate.h"
-#include "core/dialogs.h"
-#include "core/fit_driver.h"
-#include "core/library_loader.h"
-#include "core/menu_state.h"
-#include "core/module1.h"
-#include "core/peak_setup.h"
-#include "core/startup.h"
+#include "core/fit/calculate.h"
+#include "core/session/dialogs.h"
+#include "core/fit/fit_driver.h"
+#include "core/session/library_loader.h"
+#include "core/session/menu_state.h"
+#include "core/session/module1.h"
+#include "core/editor/peak_setup.h"
+#include "core/session/startup.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>

@@ -3,11 +3,11 @@
 // command; nothing is opened, written or remembered.
 #include "frm_main.h"
 
-#include "core/config_commands.h"
-#include "core/data_commands.h"
-#include "core/data_file_choice.h"
-#include "core/data_regions.h"
-#include "core/output_commands.h"
+#include "core/files/config_commands.h"
+#include "core/files/data_commands.h"
+#include "core/files/data_file_choice.h"
+#include "core/files/data_regions.h"
+#include "core/files/output_commands.h"
 #include "display/frm_results.h"
 #include "editor/frm_header.h"
 

@@ -3,7 +3,7 @@
 // the commands; the hooks given to it are the only places they touch widgets.
 #include "frm_main.h"
 
-#include "core/plot_sets.h"
+#include "core/display/plot_sets.h"
 #include "display/frm_correlation.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"

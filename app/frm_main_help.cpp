@@ -3,8 +3,8 @@
 // (help_files.h, about.h).
 #include "frm_main.h"
 
-#include "core/about.h"
-#include "core/help_files.h"
+#include "core/display/about.h"
+#include "core/files/help_files.h"
 #include "frm_about.h"
 #include "frm_help.h"
 

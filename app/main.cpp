@@ -1,7 +1,7 @@
 // The varnix program: the main window over the application core, started in the current
 // directory with the real dialogs, libraries and instance lock.
-#include "core/library_loader.h"
-#include "core/module1.h"
+#include "core/session/library_loader.h"
+#include "core/session/module1.h"
 #include "frm_main.h"
 #include "qt_dialogs.h"
 #include "qt_instance_lock.h"

@@ -4,7 +4,7 @@
 // exactly what was typed.
 #pragma once
 
-#include "core/dialogs.h"
+#include "core/session/dialogs.h"
 
 #include <QPointer>
 #include <QString>

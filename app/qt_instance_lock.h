@@ -3,7 +3,7 @@
 // no longer exists.
 #pragma once
 
-#include "core/startup.h"
+#include "core/session/startup.h"
 
 #include <QLockFile>
 #include <QString>

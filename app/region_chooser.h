@@ -5,7 +5,7 @@
 // on one chooses it. The rows come ready-made from the core (regionRows).
 #pragma once
 
-#include "core/dialogs.h"
+#include "core/session/dialogs.h"
 
 #include <QDialog>
 

@@ -7,9 +7,9 @@
 //   varnix-bench-app <examples folder> [repetitions]
 //
 // Each figure is the median of the repetitions; the RESULT line is for scripts.
-#include "core/library_loader.h"
-#include "core/scripted_dialogs.h"
-#include "core/startup.h"
+#include "core/session/library_loader.h"
+#include "core/session/scripted_dialogs.h"
+#include "core/session/startup.h"
 #include "frm_main.h"
 #include "problem.h"
 

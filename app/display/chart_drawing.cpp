@@ -1,6 +1,6 @@
 #include "display/chart_drawing.h"
 
-#include "core/axis_ticks.h"
+#include "core/display/axis_ticks.h"
 
 #include <qcustomplot.h>
 

@@ -5,8 +5,8 @@
 // are drawn and in which font sizes.
 #pragma once
 
-#include "core/plot_export.h"
-#include "core/plot_sets.h"
+#include "core/display/plot_export.h"
+#include "core/display/plot_sets.h"
 
 #include <QPen>
 

@@ -1,9 +1,9 @@
-// The figure writer of exportFigure (core/plot_export.h): the picture drawn on a chart of its
+// The figure writer of exportFigure (core/display/plot_export.h): the picture drawn on a chart of its
 // own in the figure's look and written as PNG, PDF or SVG of the figure's size.
 #pragma once
 
-#include "core/plot_export.h"
-#include "core/plot_sets.h"
+#include "core/display/plot_export.h"
+#include "core/display/plot_sets.h"
 
 namespace varnix::app {
 

@@ -1,7 +1,7 @@
 #include "display/frm_correlation.h"
 
 #include "apply_colours.h"
-#include "core/results_table.h"
+#include "core/display/results_table.h"
 #include "display/format_grid.h"
 #include "fonts.h"
 

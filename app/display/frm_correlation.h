@@ -3,8 +3,8 @@
 // loads; it follows a later fit only when opened again.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/module1.h"
+#include "core/session/dialogs.h"
+#include "core/session/module1.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "display/frm_graph.h"
 
 #include "apply_colours.h"
-#include "core/number_format.h"
-#include "core/zoom.h"
+#include "core/session/number_format.h"
+#include "core/display/zoom.h"
 #include "display/chart_drawing.h"
 #include "display/figure_export.h"
 #include "fonts.h"

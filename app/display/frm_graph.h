@@ -10,15 +10,15 @@
 // passed on by peakChosen; the main window hands both to the setup window.
 //
 // The chart's context menu and the button cmdExport offer the picture shown as a figure for a
-// paper, one or two journal columns wide (core/plot_export.h); the file is chosen through the
+// paper, one or two journal columns wide (core/display/plot_export.h); the file is chosen through the
 // save dialog of Dialogs.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/menu_state.h"
-#include "core/module1.h"
-#include "core/plot_export.h"
-#include "core/plot_sets.h"
+#include "core/session/dialogs.h"
+#include "core/session/menu_state.h"
+#include "core/session/module1.h"
+#include "core/display/plot_export.h"
+#include "core/display/plot_sets.h"
 
 #include <QPoint>
 #include <QRect>

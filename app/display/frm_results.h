@@ -8,10 +8,10 @@
 // program through endProgram.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/menu_state.h"
-#include "core/module1.h"
-#include "core/results_table.h"
+#include "core/session/dialogs.h"
+#include "core/session/menu_state.h"
+#include "core/session/module1.h"
+#include "core/display/results_table.h"
 
 #include <QSize>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "editor/frm_all_parameters.h"
 
 #include "apply_colours.h"
-#include "core/all_parameters.h"
+#include "core/editor/all_parameters.h"
 #include "display/format_grid.h"
 #include "fonts.h"
 

@@ -3,7 +3,7 @@
 // The setup window's Show All opens it anew to show later edits.
 #pragma once
 
-#include "core/module1.h"
+#include "core/session/module1.h"
 
 #include <QRect>
 #include <QWidget>

@@ -3,13 +3,13 @@
 // txtGreen, txtBlue) set it, picColor with lblFore ("Varnix") previews it; "Apply" shows the
 // colours in every open window, "VB Defaults" and "Restore" bring back the default or the
 // opening colours, "Save and Exit" stores them and closes. The rules are ColourEditor's
-// (core/customisation.h).
+// (core/display/customisation.h).
 #pragma once
 
-#include "core/customisation.h"
-#include "core/dialogs.h"
-#include "core/library_loader.h"
-#include "core/module1.h"
+#include "core/display/customisation.h"
+#include "core/session/dialogs.h"
+#include "core/session/library_loader.h"
+#include "core/session/module1.h"
 
 #include <QWidget>
 

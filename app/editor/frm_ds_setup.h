@@ -1,6 +1,6 @@
 // frmDSSetup: the peak and background setup window, in which the configuration is edited in
 // place: the number of peaks, the five parameters of the selected peak with their links, the
-// background type and its coefficients. Every rule is PeakSetup's (app/core/peak_setup.h); the
+// background type and its coefficients. Every rule is PeakSetup's (app/core/editor/peak_setup.h); the
 // window writes PeakSetup's view into its controls with their signals blocked, forwards each
 // user event to the core handler of the same name and shows the result. What the other windows
 // must do (menus, redraw, the plot window's peak selector, Show All, the status line) goes to
@@ -17,10 +17,10 @@
 // frm_ds_setup_handlers.cpp (the handlers and how the view is shown).
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/menu_state.h"
-#include "core/module1.h"
-#include "core/peak_setup.h"
+#include "core/session/dialogs.h"
+#include "core/session/menu_state.h"
+#include "core/session/module1.h"
+#include "core/editor/peak_setup.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "editor/frm_ext.h"
 
 #include "apply_colours.h"
-#include "core/customisation.h"
+#include "core/display/customisation.h"
 #include "fonts.h"
 
 #include <QFormLayout>

@@ -3,9 +3,9 @@
 // once, so the next open dialog filters by it; Close stores the settings and closes.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/library_loader.h"
-#include "core/module1.h"
+#include "core/session/dialogs.h"
+#include "core/session/library_loader.h"
+#include "core/session/module1.h"
 
 #include <QWidget>
 

@@ -1,13 +1,13 @@
 // frmFitParameters ("Fit Parameters": txtMaxit, txtRmin) and frmFitAdvanced ("Extra Fit
 // Parameters": txtAdvanced(0 … 5) with lblAdvanced(0 … 5)), the two fit-parameter dialogs. Both
-// are thin: FitControlsEditor (core/fit_controls_editor.h) holds their rules, and FitDialog, the
+// are thin: FitControlsEditor (core/fit/fit_controls_editor.h) holds their rules, and FitDialog, the
 // part they share, shows its boxes and carries out what its handlers return.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/fit_controls_editor.h"
-#include "core/menu_state.h"
-#include "core/module1.h"
+#include "core/session/dialogs.h"
+#include "core/fit/fit_controls_editor.h"
+#include "core/session/menu_state.h"
+#include "core/session/module1.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "editor/frm_header.h"
 
 #include "apply_colours.h"
-#include "core/data_commands.h"
+#include "core/files/data_commands.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>

@@ -3,8 +3,8 @@
 // core's transfer rule, with its message when a line is too long.
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/module1.h"
+#include "core/session/dialogs.h"
+#include "core/session/module1.h"
 
 #include <QSize>
 #include <QWidget>

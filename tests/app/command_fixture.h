@@ -1,9 +1,9 @@
 // Shared by the command tests: temporary folders, test files, library loaders, dialog scripts.
 #pragma once
 
-#include "core/library_loader.h"
-#include "core/startup.h"
-#include "core/scripted_dialogs.h"
+#include "core/session/library_loader.h"
+#include "core/session/startup.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <cstdio>
 #include <cstdlib>  // mkdtemp

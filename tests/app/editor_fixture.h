@@ -2,8 +2,8 @@
 // setup window's core opened on it, and names for parameter indices.
 #pragma once
 
-#include "core/peak_setup.h"
-#include "core/scripted_dialogs.h"
+#include "core/editor/peak_setup.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <cstdint>
 #include <utility>

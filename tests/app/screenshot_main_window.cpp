@@ -16,9 +16,9 @@
 // - dialogs: the two fit-parameter dialogs opened over the plot, and only they drawn.
 // With a window's name (frmGraph, frmResults, frmCorrelation) only that window is drawn, and
 // with a size only its top left corner of that size.
-#include "core/library_loader.h"
-#include "core/module1.h"
-#include "core/scripted_dialogs.h"
+#include "core/session/library_loader.h"
+#include "core/session/module1.h"
+#include "core/session/scripted_dialogs.h"
 #include "editor/frm_ds_setup.h"
 #include "frm_main.h"
 

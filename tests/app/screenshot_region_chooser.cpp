@@ -1,7 +1,7 @@
 // Draws the region chooser into a PNG for the README, with no one clicking:
 //   app_screenshot_regions <data file> <output.png> <region selected>
 // The rows are the program's own for the file (regionRows of the readers' list).
-#include "core/data_regions.h"
+#include "core/files/data_regions.h"
 #include "region_chooser.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // fit's start values, names made.
 #pragma once
 
-#include "core/module1.h"
+#include "core/session/module1.h"
 #include "synthetic_spectrum.h"
 
 namespace varnix::app::test {

@@ -1,6 +1,6 @@
 // The all-parameters grid: every parameter's row of cell texts, read against the texts a user
 // sees in the window.
-#include "core/all_parameters.h"
+#include "core/editor/all_parameters.h"
 #include "editor_fixture.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // worked out by hand, then every range of a wide sweep against the rule's promises checked
 // independently: 4 to 8 labelled ticks, inside the range, on a step of 1, 2, 2.5 or 5 × 10^k,
 // labels that tell the ticks apart and read back as them.
-#include "core/axis_ticks.h"
+#include "core/display/axis_ticks.h"
 
 #include <gtest/gtest.h>
 

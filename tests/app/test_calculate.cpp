@@ -2,9 +2,9 @@
 // C++ interface (the static library, with 0-based link targets), never from the program's path
 // through the loaded library and its 1-based arguments.
 #include "command_fixture.h"
-#include "core/calculate.h"
-#include "core/engine_call.h"
-#include "core/init_par.h"
+#include "core/fit/calculate.h"
+#include "core/fit/engine_call.h"
+#include "core/fit/init_par.h"
 #include "problem.h"
 #include "synthetic_module.h"
 

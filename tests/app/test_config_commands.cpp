@@ -1,9 +1,9 @@
 // The configuration commands through the real file routines of the output folder and scripted
 // dialogs. Expected values are read off the configuration files the tests name or write.
 #include "command_fixture.h"
-#include "core/config_commands.h"
-#include "core/data_commands.h"
-#include "core/data_file_choice.h"
+#include "core/files/config_commands.h"
+#include "core/files/data_commands.h"
+#include "core/files/data_file_choice.h"
 
 #include <gtest/gtest.h>
 

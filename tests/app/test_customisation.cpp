@@ -1,7 +1,7 @@
 // The colour window's rules without widgets, and storing the settings through the real PARVIK
 // of the output folder; what was stored is read back through NOSTEL, as the next start-up reads it.
 #include "command_fixture.h"
-#include "core/customisation.h"
+#include "core/display/customisation.h"
 #include "varnix_io.h"
 
 #include <gtest/gtest.h>

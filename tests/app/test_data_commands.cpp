@@ -1,9 +1,9 @@
 // The data commands through the real file routines of the output folder and scripted dialogs.
 // Expected values are read off the files themselves (tests/data/real/PROVENANCE.md).
 #include "command_fixture.h"
-#include "core/data_commands.h"
-#include "core/data_file_choice.h"
-#include "core/data_regions.h"
+#include "core/files/data_commands.h"
+#include "core/files/data_file_choice.h"
+#include "core/files/data_regions.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // calculation or fit, the counts and the peak number shared with the plot window, Show All, and
 // the windows laid out again on a resize.
 #include "command_fixture.h"
-#include "core/config_commands.h"
+#include "core/files/config_commands.h"
 #include "display/format_grid.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"

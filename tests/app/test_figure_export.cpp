@@ -2,8 +2,8 @@
 // button, named through the scripted save dialog, and read back as a journal's production would
 // — the PNG's pixels and resolution, the PDF's page and text through Ghostscript, the SVG's size
 // and text — plus the writes that fail.
-#include "core/plot_sets.h"
-#include "core/scripted_dialogs.h"
+#include "core/display/plot_sets.h"
+#include "core/session/scripted_dialogs.h"
 #include "display/frm_graph.h"
 #include "qt_environment.h"
 

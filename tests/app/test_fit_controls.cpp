@@ -1,7 +1,7 @@
 // The fit-parameter dialogs' rules without widgets: what each box shows, what typed text does to
 // the fit controls, the limits with their messages, and when the controls count as modified.
-#include "core/fit_controls_editor.h"
-#include "core/scripted_dialogs.h"
+#include "core/fit/fit_controls_editor.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

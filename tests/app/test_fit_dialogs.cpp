@@ -4,8 +4,8 @@
 // reaching the open dialogs, and the settings stored.
 #include "apply_colours.h"
 #include "command_fixture.h"
-#include "core/calculate.h"
-#include "core/fit_controls.h"
+#include "core/fit/calculate.h"
+#include "core/fit/fit_controls.h"
 #include "editor/frm_color.h"
 #include "editor/frm_ext.h"
 #include "editor/frm_fit_dialogs.h"

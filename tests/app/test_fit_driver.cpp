@@ -2,8 +2,8 @@
 // rules, Break, Exit, the two questions of a failing iteration and the failures that end the
 // program. The hooks record what the windows would have been asked to do.
 #include "command_fixture.h"
-#include "core/calculate.h"
-#include "core/fit_driver.h"
+#include "core/fit/calculate.h"
+#include "core/fit/fit_driver.h"
 #include "reference_model.h"
 #include "synthetic_module.h"
 

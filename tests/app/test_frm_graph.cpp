@@ -1,9 +1,9 @@
 // The plot window driven offscreen: what Graph1 draws for a picture, the pointer read-outs, a
 // zoom dragged with the mouse, an empty rectangle, Reset, and the mode options. The main window's
 // part (redraw on dataChanged) is played by the fixture.
-#include "core/plot_sets.h"
-#include "core/scripted_dialogs.h"
-#include "core/zoom.h"
+#include "core/display/plot_sets.h"
+#include "core/session/scripted_dialogs.h"
+#include "core/display/zoom.h"
 #include "display/frm_graph.h"
 #include "qt_environment.h"
 #include "up_down.h"

@@ -2,11 +2,11 @@
 // holds them: the grids' headers from their format strings, the cells after a fit, the buttons
 // the fit driver shows and hides, Update Configuration, the correlation window opened from its
 // button, and the negative diagonal element reported to the caller, who ends the program.
-#include "core/engine_call.h"
-#include "core/menu_state.h"
-#include "core/results_table.h"
-#include "core/scripted_dialogs.h"
-#include "core/startup.h"
+#include "core/fit/engine_call.h"
+#include "core/session/menu_state.h"
+#include "core/display/results_table.h"
+#include "core/session/scripted_dialogs.h"
+#include "core/session/startup.h"
 #include "display/format_grid.h"
 #include "display/frm_correlation.h"
 #include "display/frm_results.h"

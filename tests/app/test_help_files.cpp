@@ -1,7 +1,7 @@
 // Where the program looks for its manual, what it says when the manual is missing, and the
 // texts of the About box.
-#include "core/about.h"
-#include "core/help_files.h"
+#include "core/display/about.h"
+#include "core/files/help_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The tree `cmake --install` makes runs as it is: the program finds every library of its own
 // through the folders it searches, without the standard path, and its manual, whose links all
 // lead somewhere in the installed tree too; the desktop entry names the program.
-#include "core/help_files.h"
-#include "core/library_loader.h"
+#include "core/files/help_files.h"
+#include "core/session/library_loader.h"
 #include "manual_check.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The loader against the real libraries of the output folder, where this test program lives.
-#include "core/library_loader.h"
+#include "core/session/library_loader.h"
 
 #include "varnix_io.h"
 #include "zorvant.h"

@@ -1,7 +1,7 @@
 // The menu-state rule and the exit checks: what a user sees enabled after each step of a
 // session, and that no unsaved record is lost without its question.
-#include "core/menu_state.h"
-#include "core/scripted_dialogs.h"
+#include "core/session/menu_state.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The helpers behind every configuration edit: resizing must keep what the user already set up.
-#include "core/module1.h"
+#include "core/session/module1.h"
 
 #include <gtest/gtest.h>
 

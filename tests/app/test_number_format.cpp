@@ -1,6 +1,6 @@
 // Number formats of the windows. Every expected text is written by hand from the format rules:
 // round the typed digits half away from zero, then lay them out as the picture says.
-#include "core/number_format.h"
+#include "core/session/number_format.h"
 
 #include <gtest/gtest.h>
 

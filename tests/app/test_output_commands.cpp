@@ -2,7 +2,7 @@
 // calculated state is built here from closed-form Gaussian peaks, so every expected value comes
 // from the test's own arithmetic, never from the commands' output.
 #include "command_fixture.h"
-#include "core/output_commands.h"
+#include "core/files/output_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The figure export's rules: sizes a journal takes, the format a name asks for, the save dialog,
 // and the export's course with the scripted dialogs and a writer that records what it is asked
 // to write (the window's writer is tested on real files in test_frm_graph.cpp).
-#include "core/plot_export.h"
-#include "core/scripted_dialogs.h"
+#include "core/display/plot_export.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What the plot window shows and how zoom and Reset change the data: the Plot menu's settings,
 // the sets with their codes, the X limits, the peak markers, binding energies, the cut from the
 // backup and the saved state Reset leaves. Expected values are worked out by hand in the cases.
-#include "core/plot_sets.h"
-#include "core/zoom.h"
+#include "core/display/plot_sets.h"
+#include "core/display/zoom.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // What the results and correlation windows show, from hand-built fit results whose standard
 // deviations and correlations are worked out by hand (SD = √E(i,i), r = E(i,j)/(SD(i)·SD(j))).
-#include "core/engine_call.h"
-#include "core/results_table.h"
+#include "core/fit/engine_call.h"
+#include "core/display/results_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The scripted dialogs every window test answers through: a wrong script must fail the test,
 // never fall back to a default answer.
-#include "core/scripted_dialogs.h"
+#include "core/session/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

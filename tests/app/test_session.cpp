@@ -5,7 +5,7 @@
 // there.
 #include "qt_environment.h"
 #include "command_fixture.h"
-#include "core/zoom.h"
+#include "core/display/zoom.h"
 #include "display/frm_correlation.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"

@@ -1,7 +1,7 @@
 // Start-up, the fit-control file and the "ends the program" path, through the real settings
 // routines of the output folder in a temporary start directory and the scripted dialogs.
 #include "command_fixture.h"
-#include "core/startup.h"
+#include "core/session/startup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The rules behind the main window's look, without a window: the grey of disabled text for
 // every kind of colour set, and where the main window opens on screens of several sizes.
 #include "contrast_reference.h"
-#include "core/colour_contrast.h"
-#include "core/main_window_size.h"
+#include "core/display/colour_contrast.h"
+#include "core/display/main_window_size.h"
 
 #include <gtest/gtest.h>
 

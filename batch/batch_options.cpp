@@ -192,7 +192,7 @@ Options:
   --config FILE          the configuration (.cfg) fitted to every spectrum (required)
   --controls FILE        fit controls in the FitFile.dat layout (default: the program's defaults)
   --list FILE            read spectrum names from FILE, one a line ("-": standard input)
-  --chain                start each fit from the previous spectrum's fitted values
+  --chain                start each fit from the previous fitted values InitPar accepts
                          (default: every fit starts from the configuration)
   --out FILE             write the lines to FILE (default: standard output)
   --csv                  one CSV row per spectrum under a header row, instead of JSON Lines

@@ -4,6 +4,7 @@
 #include "core/data_commands.h"
 #include "core/data_regions.h"
 #include "core/fit_driver.h"
+#include "core/init_par.h"
 #include "core/menu_state.h"
 #include "core/output_commands.h"
 #include "core/results_table.h"
@@ -216,8 +217,26 @@ void BatchFitter::fitRead(Module1& module, SpectrumResult& result)
             result.status = SpectrumStatus::WriteFailed;
         }
     }
-    if (m_setup.chain && UpdateConfiguration(module, menu)) {
+    if (m_setup.chain) {
+        passOn(module, menu);
+    }
+}
+
+// A fit may end at values InitPar refuses (an Alpha slightly below 0): started from them, every
+// later spectrum of the chain would be refused. Those values are not passed on, and the
+// spectrum's line says why; the next fit starts where this one did.
+void BatchFitter::passOn(Module1& module, MenuState& menu)
+{
+    if (!UpdateConfiguration(module, menu)) {
+        return;
+    }
+    BatchDialogs check(m_setup.rules);
+    if (InitPar(module, check) == kInitParReady) {
         m_start = module.configuration;
+        return;
+    }
+    for (const std::string& reason : check.messages()) {
+        m_dialogs.message(std::string(kNotPassedOn).append(reason));
     }
 }
 

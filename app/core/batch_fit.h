@@ -11,21 +11,28 @@
 
 #include "core/batch_answers.h"
 #include "core/library_loader.h"
+#include "core/menu_state.h"
 #include "core/module1.h"
 
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnix::app {
+
+// Begins the message of a chained fit whose values are not passed on to the next spectrum; the
+// reason InitPar gives follows.
+inline constexpr std::string_view kNotPassedOn = "chain: fitted values not passed on: ";
 
 struct BatchSetup {
     std::string configurationFile;
     std::optional<std::string> controlsFile;  // the "FitFile.dat" layout; none: the defaults
     BatchRules rules;
-    bool chain = false;  // each fit starts from the previous fitted values
+    // Each fit starts from the previous fitted values that InitPar accepts.
+    bool chain = false;
     std::optional<std::string> calculationFolder;  // where each spectrum's .cex goes
     std::string startDirectory;                    // relative names are taken here
 };
@@ -104,6 +111,7 @@ public:
 
 private:
     void fitRead(Module1& module, SpectrumResult& result);
+    void passOn(Module1& module, MenuState& menu);
 
     BatchSetup m_setup;
     LibraryLoader& m_loader;

@@ -110,13 +110,15 @@ private:
     fs::path m_path;
 };
 
-// The synthetic spectra, made once per seed: the independent model behind them is the slow part.
-inline const reference::SyntheticSpectrum& synthetic(uint64_t seed)
+// The synthetic spectra, made once per seed and size: the independent model behind them is the
+// slow part.
+inline const reference::SyntheticSpectrum& synthetic(uint64_t seed, int32_t points = kPoints)
 {
-    static std::map<uint64_t, reference::SyntheticSpectrum> made;
-    auto found = made.find(seed);
+    static std::map<std::pair<uint64_t, int32_t>, reference::SyntheticSpectrum> made;
+    const std::pair<uint64_t, int32_t> key(seed, points);
+    auto found = made.find(key);
     if (found == made.end()) {
-        found = made.emplace(seed, reference::makeSyntheticSpectrum(kPoints, seed)).first;
+        found = made.emplace(key, reference::makeSyntheticSpectrum(points, seed)).first;
     }
     return found->second;
 }

@@ -113,9 +113,10 @@ int run(const batch::Options& options, const std::vector<std::string>& names, st
             << std::endl;
         if (result.status != app::SpectrumStatus::Fitted) {
             ++failed;
-            std::cerr << (isatty(STDERR_FILENO) == 1 ? "\r" : "") << "varnix-fit: " << result.name
-                      << ": " << batch::statusName(result.status) << ": "
-                      << (result.messages.empty() ? "" : result.messages.back()) << "\n";
+            // On a terminal the message replaces the progress line, which follows it again.
+            std::cerr << (isatty(STDERR_FILENO) == 1 ? "\r\x1b[K" : "")
+                      << "varnix-fit: " << result.name << ": " << batch::statusName(result.status)
+                      << ": " << (result.messages.empty() ? "" : result.messages.back()) << "\n";
         }
         progress.update(i + 1, failed);
     }

@@ -24,11 +24,6 @@ inline constexpr int32_t kPoints = 201;
 // The examples' photon energy for spectra written on the binding-energy scale.
 inline constexpr double kPhotonEnergy = 1486.6;
 
-inline std::string example(const std::string& name)
-{
-    return std::string(VARNIX_EXAMPLES).append("/").append(name);
-}
-
 inline std::string exact(double value)
 {
     char text[40];

@@ -18,6 +18,11 @@ namespace {
 const std::string kProgram = VARNIX_FIT;
 const std::string kSlurmScript = VARNIX_FIT_SLURM;
 
+std::string example(const std::string& name)
+{
+    return std::string(VARNIX_EXAMPLES).append("/").append(name);
+}
+
 struct Outcome {
     std::string out;
     int status = -1;
@@ -148,6 +153,42 @@ TEST_F(Series, EveryWayOfRunningGivesTheSameLines)
         } else {
             EXPECT_EQ(r.out, reference.out) << way.name;
         }
+    }
+}
+
+// The worked example of the documentation on the bundled spectra, and regions of a real file
+// named as the desktop program names them.
+TEST(BundledSpectra, GiveTheDocumentedLines)
+{
+    struct Expected {
+        std::string name;
+        const char* status;
+        std::string message;
+    };
+    const std::string vamas = std::string(VARNIX_TEST_DATA) + "/real/LG4X_0-150W.vms";
+    const std::vector<Expected> expected = {
+        {example("synthetic_c1s.dat"), "fitted", ""},
+        {example("lmfitxps_clean_Au_4f.csv"), "fit_failed",
+         "Negative diagonal element in error matrix  -  ABORT"},
+        {vamas + "#99", "read_failed",
+         vamas + ": region 99 does not exist - the file holds 5 spectra - open the file with "
+                 "Open > Data to choose another"}};
+    std::string command = kProgram + " --config " + shellQuoted(example("synthetic_c1s.cfg")) +
+                          " --controls " + shellQuoted(example("FitFile.dat"));
+    for (const Expected& e : expected) {
+        command.append(" ").append(shellQuoted(e.name));
+    }
+    const Outcome r = run(command + " 2>/dev/null");
+    EXPECT_EQ(r.status, 1);
+    const std::vector<std::string> out = lines(r.out);
+    ASSERT_EQ(out.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string head = "{\"name\":\"" + expected[i].name + "\"";
+        EXPECT_EQ(out[i].substr(0, head.size()), head);
+        EXPECT_NE(out[i].find("\"status\":\"" + std::string(expected[i].status) +
+                              "\",\"message\":\"" + expected[i].message + "\""),
+                  std::string::npos)
+            << out[i];
     }
 }
 

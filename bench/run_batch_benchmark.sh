@@ -33,21 +33,23 @@ cd "$series"
 now() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Runs a command `repeat` times; prints the median rate in spectra per second.
+# Runs a command `repeat` times; prints the median wall-clock rate in spectra per second and the
+# CPU seconds per spectrum (user + system, children included) of that run. On a machine shared
+# with other work the wall clock measures the share the series got; the CPU time does not.
 rate() {
     local label=$1
     shift
-    local times=()
+    local runs=()
     for ((i = 0; i < repeat; i++)); do
-        local t0
-        t0=$(now)
-        "$@"
-        times+=("$(awk -v a="$(now)" -v b="$t0" 'BEGIN { print a - b }')")
+        runs+=("$(/usr/bin/time -f '%e %U %S' "$@" 2>&1 >/dev/null | tail -1)")
     done
-    local seconds
-    seconds=$(printf '%s\n' "${times[@]}" | median)
-    printf 'BATCH %-28s spectra=%d seconds=%.2f spectra_per_second=%.2f\n' "$label" "$count" \
-        "$seconds" "$(awk -v n="$count" -v s="$seconds" 'BEGIN { print n / s }')"
+    printf '%s\n' "${runs[@]}" | sort -g | awk -v n="$count" -v label="$label" '
+        { wall[NR] = $1; cpu[NR] = $2 + $3 }
+        END {
+            m = int((NR + 1) / 2)
+            printf "BATCH %-28s spectra=%d seconds=%.2f spectra_per_second=%.2f cpu_seconds_per_spectrum=%.4f\n",
+                   label, n, wall[m], n / wall[m], cpu[m] / n
+        }'
 }
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
@@ -64,7 +66,8 @@ if command -v parallel >/dev/null; then
 fi
 echo "load after varnix-fit: $(cut -d' ' -f1-3 /proc/loadavg)"
 if "$python" -c 'import lmfit, numpy, scipy' 2>/dev/null; then
-    (cd "$root/bench" && "$python" lmfit_batch.py "$series" --limit "$lmfit_count")
+    (cd "$root/bench" && /usr/bin/time -f 'LMFIT_BATCH cpu_seconds=%U+%S' \
+        "$python" lmfit_batch.py "$series" --limit "$lmfit_count")
 else
     echo "lmfit loop skipped: $python cannot import lmfit (scripts/install-deps.sh --bench)"
 fi

@@ -5,8 +5,9 @@
 #   --fuzz   also clang and libFuzzer's runtime, for the fuzz targets in tests/fuzz
 set -euo pipefail
 
+# GNU parallel runs the batch fitter's recipe in the tests.
 packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev qt6-svg-dev libqcustomplot-dev
-          ghostscript xvfb xauth)
+          ghostscript xvfb xauth parallel)
 # Installed only where the distribution has them.
 optional=()
 for option in "$@"; do

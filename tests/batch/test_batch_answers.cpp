@@ -6,29 +6,25 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace varnix::app {
 namespace {
 
-enum class Ask { YesNo, OkCancel };
+enum class Ask { YesNo, OkCancel, Input };
+
+// The default rules, and every rule turned the other way with a photon energy given.
+const BatchRules kDefaults;
+const BatchRules kStrict{"1486.6", false, false, true};
 
 struct QuestionCase {
     const char* name;
     BatchRules rules;
     Ask kind;
     const char* question;
-    bool expected;
+    std::optional<std::string> answer;  // for a question: "" is true, nothing is false
     const char* recorded;
 };
-
-BatchRules strict()
-{
-    BatchRules rules;
-    rules.useDataBeforeReadError = false;
-    rules.dropZeroLastPoint = false;
-    rules.shiftPeaksToPhotonEnergy = true;
-    return rules;
-}
 
 class BatchQuestion : public testing::TestWithParam<QuestionCase> {};
 
@@ -36,12 +32,14 @@ TEST_P(BatchQuestion, IsAnsweredByItsRuleAndRecorded)
 {
     const QuestionCase& c = GetParam();
     BatchDialogs dialogs(c.rules);
-    const bool answer = c.kind == Ask::YesNo
-                            ? dialogs.askYesNo(c.question, DefaultButton::YesOrOk)
-                            : dialogs.askOkCancel(c.question, DefaultButton::NoOrCancel);
-    EXPECT_EQ(answer, c.expected);
-    ASSERT_EQ(dialogs.answers().size(), 1U);
-    EXPECT_EQ(dialogs.answers()[0], (BatchAnswer{c.question, c.recorded}));
+    if (c.kind == Ask::Input) {
+        EXPECT_EQ(dialogs.inputBox(c.question, "", ""), c.answer);
+    } else {
+        EXPECT_EQ(c.kind == Ask::YesNo ? dialogs.askYesNo(c.question, DefaultButton::YesOrOk)
+                                       : dialogs.askOkCancel(c.question, DefaultButton::NoOrCancel),
+                  c.answer.has_value());
+    }
+    EXPECT_EQ(dialogs.answers(), (std::vector<BatchAnswer>{{c.question, c.recorded}}));
 }
 
 const char* const kReadError = "Warning - error in reading data after17Continue ?";
@@ -51,68 +49,38 @@ const char* const kShift =
     "Photon energy HMU in Data File = 1486.6\nPhoton energy HMUConfig in "
     "Config File = 1253.6\nUpdate peak positions in Config Data by "
     "HMU-HMUConfig ?";
+const std::optional<std::string> kTrue = "";
+const std::optional<std::string> kFalse;
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, BatchQuestion,
-    testing::Values(
-        QuestionCase{"ReadErrorUsesThePointsRead", {}, Ask::YesNo, kReadError, true, "Yes"},
-        QuestionCase{"ReadErrorFailsWhenAsked", strict(), Ask::YesNo, kReadError, false, "No"},
-        QuestionCase{"ZeroLastEnergyIsDropped", {}, Ask::OkCancel, kZeroEnergy, true, "OK"},
-        QuestionCase{"ZeroLastEnergyFailsWhenAsked", strict(), Ask::OkCancel, kZeroEnergy, false,
-                     "Cancel"},
-        QuestionCase{"PeaksStayByDefault", {}, Ask::YesNo, kShift, false, "No"},
-        QuestionCase{"PeaksShiftWhenAsked", strict(), Ask::YesNo, kShift, true, "Yes"},
-        QuestionCase{"InversionGoesOn", strict(), Ask::YesNo,
-                     "Error in matrix inversion - Continue?", true, "Yes"},
-        QuestionCase{"LambdaGoesOn", strict(), Ask::YesNo,
-                     "Convergence failure in Lambda - Continue?", true, "Yes"},
-        QuestionCase{"BreakGoesOn", {}, Ask::YesNo, "Continue fit ?", true, "Yes"},
-        QuestionCase{"ExitWithoutSaving",
-                     {},
-                     Ask::YesNo,
-                     "Calculated Spectra Not Saved - Continue Exit Anyway?",
-                     true,
-                     "Yes"},
-        QuestionCase{"ExitOverConfiguration",
-                     {},
-                     Ask::YesNo,
-                     "Config Data Not Saved - Continue Exit Anyway?",
-                     true,
-                     "Yes"},
-        QuestionCase{"UnforeseenYesNoIsNo", {}, Ask::YesNo, "Overwrite everything ?", false, "No"},
-        QuestionCase{
-            "UnforeseenOkCancelIsCancel", {}, Ask::OkCancel, "Continue ?", false, "Cancel"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rules, BatchQuestion, testing::Values(
+    QuestionCase{"ReadErrorUsesThePointsRead", kDefaults, Ask::YesNo, kReadError, kTrue, "Yes"},
+    QuestionCase{"ReadErrorFailsWhenAsked", kStrict, Ask::YesNo, kReadError, kFalse, "No"},
+    QuestionCase{"ZeroLastEnergyIsDropped", kDefaults, Ask::OkCancel, kZeroEnergy, kTrue, "OK"},
+    QuestionCase{"ZeroLastEnergyFailsWhenAsked", kStrict, Ask::OkCancel, kZeroEnergy, kFalse,
+                 "Cancel"},
+    QuestionCase{"PeaksStayByDefault", kDefaults, Ask::YesNo, kShift, kFalse, "No"},
+    QuestionCase{"PeaksShiftWhenAsked", kStrict, Ask::YesNo, kShift, kTrue, "Yes"},
+    QuestionCase{"InversionGoesOn", kStrict, Ask::YesNo, "Error in matrix inversion - Continue?",
+                 kTrue, "Yes"},
+    QuestionCase{"LambdaGoesOn", kStrict, Ask::YesNo, "Convergence failure in Lambda - Continue?",
+                 kTrue, "Yes"},
+    QuestionCase{"BreakGoesOn", kDefaults, Ask::YesNo, "Continue fit ?", kTrue, "Yes"},
+    QuestionCase{"ExitWithoutSaving", kDefaults, Ask::YesNo,
+                 "Calculated Spectra Not Saved - Continue Exit Anyway?", kTrue, "Yes"},
+    QuestionCase{"ExitOverConfiguration", kDefaults, Ask::YesNo,
+                 "Config Data Not Saved - Continue Exit Anyway?", kTrue, "Yes"},
+    QuestionCase{"UnforeseenYesNoIsNo", kStrict, Ask::YesNo, "Overwrite everything ?", kFalse,
+                 "No"},
+    QuestionCase{"UnforeseenOkCancelIsCancel", kDefaults, Ask::OkCancel, "Continue ?", kFalse,
+                 "Cancel"},
+    QuestionCase{"GivenPhotonEnergy", kStrict, Ask::Input, "Enter photon energy", "1486.6",
+                 "1486.6"},
+    QuestionCase{"NoPhotonEnergyCancels", kDefaults, Ask::Input, "Enter photon energy", kFalse,
+                 "Cancel"},
+    QuestionCase{"OtherPromptCancels", kStrict, Ask::Input, "", kFalse, "Cancel"}),
     [](const auto& p) { return std::string(p.param.name); });
-
-struct InputCase {
-    const char* name;
-    std::optional<std::string> photonEnergy;
-    const char* prompt;
-    std::optional<std::string> expected;
-    const char* recorded;
-};
-
-class BatchInput : public testing::TestWithParam<InputCase> {};
-
-TEST_P(BatchInput, TypesThePhotonEnergyOnlyWhereAsked)
-{
-    const InputCase& c = GetParam();
-    BatchRules rules;
-    rules.photonEnergy = c.photonEnergy;
-    BatchDialogs dialogs(rules);
-    EXPECT_EQ(dialogs.inputBox(c.prompt, "", ""), c.expected);
-    ASSERT_EQ(dialogs.answers().size(), 1U);
-    EXPECT_EQ(dialogs.answers()[0], (BatchAnswer{c.prompt, c.recorded}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rules, BatchInput,
-                         testing::Values(InputCase{"GivenPhotonEnergy", "1486.6",
-                                                   "Enter photon energy", "1486.6", "1486.6"},
-                                         InputCase{"NoPhotonEnergyCancels", std::nullopt,
-                                                   "Enter photon energy", std::nullopt, "Cancel"},
-                                         InputCase{"OtherPromptCancels", "1486.6", "", std::nullopt,
-                                                   "Cancel"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST(BatchDialogs, KeepsMessagesInOrderUntilCleared)
 {

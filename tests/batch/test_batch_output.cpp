@@ -11,6 +11,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -174,72 +175,45 @@ TEST_P(Arguments, AreAcceptedOrRefusedWithTheReason)
     EXPECT_EQ(error ? error->message : std::string(), GetParam().error);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, Arguments,
-    testing::Values(
-        ArgumentCase{"Minimal", {"--config", "c.cfg", "a.dat"}, ""},
-        ArgumentCase{"StandardInput", {"--config=c.cfg", "-"}, ""},
-        ArgumentCase{"HelpAlone", {"--help"}, ""},
-        ArgumentCase{"NoConfiguration", {"a.dat"}, "no configuration: --config FILE is required"},
-        ArgumentCase{"NoSpectra",
-                     {"--config", "c.cfg"},
-                     "no spectra: name them, give --list FILE, or - for standard input"},
-        ArgumentCase{
-            "UnknownOption", {"--config", "c.cfg", "--fast", "a.dat"}, "unknown option --fast"},
-        ArgumentCase{"MissingValue", {"a.dat", "--config"}, "--config needs a value"},
-        ArgumentCase{"ZeroThreads",
-                     {"--config", "c.cfg", "--threads", "0", "a.dat"},
-                     "--threads takes a whole number >= 1"},
-        ArgumentCase{"ThreadsNotANumber",
-                     {"--config", "c.cfg", "--threads=2x", "a.dat"},
-                     "--threads takes a whole number >= 1"},
-        ArgumentCase{"PhotonEnergyNotANumber",
-                     {"--config", "c.cfg", "--photon-energy", "Al", "a.dat"},
-                     "--photon-energy takes a number of eV"},
-        ArgumentCase{"ReadErrorChoice",
-                     {"--config", "c.cfg", "--on-read-error", "skip", "a.dat"},
-                     "--on-read-error takes use or fail"},
-        ArgumentCase{"ZeroEnergyChoice",
-                     {"--config", "c.cfg", "--zero-last-energy=keep", "a.dat"},
-                     "--zero-last-energy takes drop or fail"}),
+const char* const kThreads = "--threads takes a whole number >= 1";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CommandLines, Arguments, testing::Values(
+    ArgumentCase{"Minimal", {"--config", "c.cfg", "a.dat"}, ""},
+    ArgumentCase{"StandardInput", {"--config=c.cfg", "-"}, ""},
+    ArgumentCase{"HelpAlone", {"--help"}, ""},
+    ArgumentCase{"NoConfiguration", {"a.dat"}, "no configuration: --config FILE is required"},
+    ArgumentCase{"NoSpectra", {"--config", "c.cfg"},
+                 "no spectra: name them, give --list FILE, or - for standard input"},
+    ArgumentCase{"UnknownOption", {"--config", "c.cfg", "--fast", "a.dat"},
+                 "unknown option --fast"},
+    ArgumentCase{"MissingValue", {"a.dat", "--config"}, "--config needs a value"},
+    ArgumentCase{"ZeroThreads", {"--config", "c.cfg", "--threads", "0", "a.dat"}, kThreads},
+    ArgumentCase{"ThreadsNotANumber", {"--config", "c.cfg", "--threads=2x", "a.dat"}, kThreads},
+    ArgumentCase{"PhotonEnergyNotANumber", {"--config", "c.cfg", "--photon-energy", "Al", "a.dat"},
+                 "--photon-energy takes a number of eV"},
+    ArgumentCase{"ReadErrorChoice", {"--config", "c.cfg", "--on-read-error", "skip", "a.dat"},
+                 "--on-read-error takes use or fail"},
+    ArgumentCase{"ZeroEnergyChoice", {"--config", "c.cfg", "--zero-last-energy=keep", "a.dat"},
+                 "--zero-last-energy takes drop or fail"}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST(Arguments, CarryEveryChoiceIntoTheSetup)
 {
-    const auto parsed = parseArguments({"--config",
-                                        "c.cfg",
-                                        "--controls",
-                                        "f.dat",
-                                        "--chain",
-                                        "--csv",
-                                        "--out",
-                                        "o.csv",
-                                        "--write-calc",
-                                        "calc",
-                                        "--threads",
-                                        "2",
-                                        "--photon-energy",
-                                        "1486.6",
-                                        "--on-read-error",
-                                        "fail",
-                                        "--zero-last-energy",
-                                        "fail",
-                                        "--shift-peaks",
-                                        "--list",
-                                        "l.txt",
-                                        "a.dat",
-                                        "--",
-                                        "--b.dat"});
+    // clang-format off
+    const auto parsed = parseArguments({"--config", "c.cfg", "--controls", "f.dat", "--chain",
+        "--csv", "--out", "o.csv", "--write-calc", "calc", "--threads", "2", "--photon-energy",
+        "1486.6", "--on-read-error", "fail", "--zero-last-energy", "fail", "--shift-peaks",
+        "--list", "l.txt", "a.dat", "--", "--b.dat"});
+    // clang-format on
     const Options& o = std::get<Options>(parsed);
-    EXPECT_EQ(o.setup.configurationFile, "c.cfg");
-    EXPECT_EQ(o.setup.controlsFile, "f.dat");
+    EXPECT_EQ(std::tie(o.setup.configurationFile, o.setup.controlsFile, o.setup.calculationFolder,
+                       o.out, o.threads),
+              std::tuple("c.cfg", "f.dat", "calc", "o.csv", 2));
     EXPECT_TRUE(o.setup.chain);
     EXPECT_TRUE(o.csv);
-    EXPECT_EQ(o.out, "o.csv");
-    EXPECT_EQ(o.setup.calculationFolder, "calc");
-    EXPECT_EQ(o.threads, 2);
-    app::BatchRules rules{"1486.6", false, false, true};
-    EXPECT_EQ(o.setup.rules, rules);
+    EXPECT_EQ(o.setup.rules, (app::BatchRules{"1486.6", false, false, true}));
     EXPECT_EQ(o.lists, std::vector<std::string>{"l.txt"});
     EXPECT_EQ(o.names, (std::vector<std::string>{"a.dat", "--b.dat"}));
 }

@@ -38,13 +38,13 @@ INSTANTIATE_TEST_SUITE_P(
     Qsimp, QsimpConvergence,
     testing::Values(
         // Exact from step 2 on, yet it refines to step 7.
-        Convergence{"Cubic", [](double x) { return x * x * x - 2.0 * x + 1.0; }, 0.0, 2.0, 2.0,
-                    65},
+        Convergence{"Cubic", [](double x) { return x * x * x - 2.0 * x + 1.0; }, 0.0, 2.0, 2.0, 65},
         // Steps 1 to 4 only meet the zeros of sin(8πx), where the integrand is 1: steps 3 and 4
         // agree exactly on the area 1, half of the true 1.5.
-        Convergence{"ChanceAgreementOfCoarseSteps",
-                    [](double x) { return 1.0 + std::pow(std::sin(8.0 * std::numbers::pi * x), 2); },
-                    0.0, 1.0, 1.5, 65},
+        Convergence{
+            "ChanceAgreementOfCoarseSteps",
+            [](double x) { return 1.0 + std::pow(std::sin(8.0 * std::numbers::pi * x), 2); }, 0.0,
+            1.0, 1.5, 65},
         // The relative test cannot succeed on zeros; the zero rule ends it at step 7.
         Convergence{"ZeroIntegrand", [](double) { return 0.0; }, -1.0, 1.0, 0.0, 65}),
     [](const testing::TestParamInfo<Convergence>& p) { return std::string(p.param.name); });
@@ -58,13 +58,6 @@ TEST_P(QsimpConvergence, NoIntegralIsAcceptedBeforeTheSeventhStep)
     EXPECT_EQ(r.evaluations, c.evaluations);
 }
 
-TEST(Qsimp, SmoothIntegralMeetsItsTolerance)
-{
-    const SimpsonIntegral r = QSIMP([](double x) { return std::exp(x); }, 0.0, 1.0, {1e-9, 20});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NEAR(r.value, std::exp(1.0) - 1.0, 1e-9);
-}
-
 TEST(Qsimp, StepLimitReportsStatusAndKeepsLastEstimate)
 {
     // A narrow spike needs many refinements; with three steps the estimate is the Simpson
@@ -74,9 +67,9 @@ TEST(Qsimp, StepLimitReportsStatusAndKeepsLastEstimate)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.evaluations, 5);
     const double h = 0.25;
-    const double simpson = h / 3.0
-                           * (spike(0.0) + 4.0 * spike(0.25) + 2.0 * spike(0.5)
-                              + 4.0 * spike(0.75) + spike(1.0));
+    const double simpson =
+        h / 3.0 *
+        (spike(0.0) + 4.0 * spike(0.25) + 2.0 * spike(0.5) + 4.0 * spike(0.75) + spike(1.0));
     EXPECT_NEAR(r.value, simpson, 1e-15);
 }
 
@@ -93,9 +86,11 @@ TEST(Qsimp, NoStepsAllowedLeavesTheValueAndFails)
 {
     std::array<SimpsonIntegral, 1> integral{};
     integral[0].value = 42.0;
-    simpsonShared<1>([](int32_t, std::array<double, 1>&, const std::array<bool, 1>&) {
-        FAIL() << "no integrand evaluation expected";
-    }, 0.0, 1.0, {1e-4, 0}, integral);
+    simpsonShared<1>(
+        [](int32_t, std::array<double, 1>&, const std::array<bool, 1>&) {
+            FAIL() << "no integrand evaluation expected";
+        },
+        0.0, 1.0, {1e-4, 0}, integral);
     EXPECT_EQ(integral[0].value, 42.0);
     EXPECT_EQ(integral[0].status, 1);
 }
@@ -110,14 +105,16 @@ TEST(Qsimp, SharedNodesGiveEachIntegralItsOwnResult)
     std::array<SimpsonIntegral, 3> shared{};
     shared[1].wanted = false;
     std::vector<double> nodes;
-    simpsonShared<3>([&](int32_t n, std::array<double, 3>& sums, const std::array<bool, 3>&) {
-        trapezoidNodes(-1.0, 1.0, n, nodes);
-        sums = {0.0, 0.0, 0.0};
-        for (const double x : nodes) {
-            sums[0] += smooth(x);
-            sums[2] += peaked(x);
-        }
-    }, -1.0, 1.0, controls, shared);
+    simpsonShared<3>(
+        [&](int32_t n, std::array<double, 3>& sums, const std::array<bool, 3>&) {
+            trapezoidNodes(-1.0, 1.0, n, nodes);
+            sums = {0.0, 0.0, 0.0};
+            for (const double x : nodes) {
+                sums[0] += smooth(x);
+                sums[2] += peaked(x);
+            }
+        },
+        -1.0, 1.0, controls, shared);
     const SimpsonIntegral alone0 = QSIMP(smooth, -1.0, 1.0, controls);
     const SimpsonIntegral alone2 = QSIMP(peaked, -1.0, 1.0, controls);
     EXPECT_EQ(shared[0].value, alone0.value);

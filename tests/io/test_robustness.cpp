@@ -63,28 +63,13 @@ private:
 
 // Values that steer a reader into its limits: huge or negative counts, "not stated" markers,
 // non-finite numbers and the keywords that open sections, blocks and modes.
-constexpr std::array<const char*, 22> kHostileLines = {"",
-                                                       "0",
-                                                       "-1",
-                                                       "2147483647",
-                                                       "1000000000000",
-                                                       "1E+37",
-                                                       "nan",
-                                                       "inf",
-                                                       "-1e308",
-                                                       "1e308",
-                                                       "[Data 1]",
-                                                       "[Region 2]",
-                                                       "# Region: X",
-                                                       "# Cycle: 0, Curve: 0",
-                                                       "K.E.\tCounts",
-                                                       "end of experiment",
-                                                       "IRREGULAR",
-                                                       "MAPSVDP",
-                                                       "SIMS",
-                                                       "AES diff",
-                                                       "Dimension 1 size=999999999",
-                                                       "# Values/Curve: 2000000000"};
+// clang-format off
+constexpr std::array<const char*, 22> kHostileLines = {
+    "", "0", "-1", "2147483647", "1000000000000", "1E+37", "nan", "inf", "-1e308", "1e308",
+    "[Data 1]", "[Region 2]", "# Region: X", "# Cycle: 0, Curve: 0", "K.E.\tCounts",
+    "end of experiment", "IRREGULAR", "MAPSVDP", "SIMS", "AES diff", "Dimension 1 size=999999999",
+    "# Values/Curve: 2000000000"};
+// clang-format on
 
 std::string mutated(const std::string& text, const std::string& other, Random& random)
 {

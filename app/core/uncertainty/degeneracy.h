@@ -19,11 +19,12 @@
 
 namespace varnix::app {
 
-// Above this condition number of R a fit is judged badly determined. 1000 is a pair
-// correlated at |r| = 0.998, or a condition index √1000 ≈ 32 of the scaled matrix, at the
-// level of 30 from which Belsley, Kuh and Welsch (Regression Diagnostics, 1980) find
-// parameter estimates degraded by a near dependence.
-inline constexpr double kDegenerateCondition = 1e3;
+// Above this condition number of R a fit is judged badly determined. 40 is a pair correlated
+// at |r| = 0.95, where r² = 0.9 makes the variance inflation factor 1/(1 − r²) = 10: each
+// parameter's σ is more than three times what it would be with the other known, the level at
+// which regression practice (Marquardt 1970; Kutner et al., Applied Linear Statistical Models)
+// calls a dependence serious.
+inline constexpr double kDegenerateCondition = 40.0;
 
 struct CombinationTerm {
     std::string name;

@@ -1,5 +1,7 @@
 #include "apply_colours.h"
 
+#include "core/colour_contrast.h"
+
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -7,6 +9,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,9 +38,37 @@ void paint(QWidget& widget, std::initializer_list<std::pair<QPalette::ColorRole,
     widget.setPalette(palette);
 }
 
+int32_t toBgr(const QColor& colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+// The text of `role` when the control is disabled: the platform's grey may vanish against the
+// background the settings chose (it does against the default light grey).
+void paintDisabled(QWidget& widget, QPalette::ColorRole role, int32_t text, int32_t back)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Disabled, role, toQColor(disabledTextColour(text, back)));
+    widget.setPalette(palette);
+}
+
+// The menus keep the platform's colours, but its disabled grey is faint on its own menu
+// background too.
+void readableDisabledEntries(QMenu& menu)
+{
+    const QPalette own = menu.palette();
+    const int32_t text = toBgr(own.color(QPalette::Active, QPalette::Text));
+    const int32_t back = toBgr(own.color(QPalette::Active, QPalette::Window));
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+        paintDisabled(menu, role, text, back);
+    }
+}
+
 void paintBox(QWidget& box, int32_t back, const Colours& c)
 {
     paint(box, {{QPalette::Base, toQColor(back)}, {QPalette::Text, toQColor(c.text)}});
+    paintDisabled(box, QPalette::Text, c.text, back);
 }
 
 void paintGrid(QAbstractItemView& grid, const Colours& c)
@@ -50,6 +82,7 @@ void paintGrid(QAbstractItemView& grid, const Colours& c)
         paint(*fixed, {{QPalette::Button, toQColor(kWhite)},
                        {QPalette::Window, toQColor(kWhite)},
                        {QPalette::ButtonText, toQColor(c.text)}});
+        paintDisabled(*fixed, QPalette::ButtonText, c.text, kWhite);
     }
 }
 
@@ -58,8 +91,17 @@ void paintPlain(QWidget& widget, const Colours& c)
 {
     paint(widget,
           {{QPalette::Window, toQColor(c.windowBack)}, {QPalette::WindowText, toQColor(c.text)}});
+    paintDisabled(widget, QPalette::WindowText, c.text, c.windowBack);
     if (auto* mdi = qobject_cast<QMdiArea*>(&widget)) {
         mdi->setBackground(toQColor(c.windowBack));
+    }
+    // The menu bar writes its entries in the button text colour.
+    if (qobject_cast<QMenuBar*>(&widget) != nullptr) {
+        paint(widget, {{QPalette::ButtonText, toQColor(c.text)}});
+        paintDisabled(widget, QPalette::ButtonText, c.text, c.windowBack);
+        for (QMenu* menu : widget.findChildren<QMenu*>()) {
+            readableDisabledEntries(*menu);
+        }
     }
 }
 
@@ -79,9 +121,13 @@ bool colourControl(QWidget& w, const Colours& c)
         paintGrid(*grid, c);
     } else if (qobject_cast<QPushButton*>(&w) != nullptr) {
         paint(w, {{QPalette::Button, toQColor(c.buttonBack)}});
+        paintDisabled(w, QPalette::ButtonText,
+                      toBgr(w.palette().color(QPalette::Active, QPalette::ButtonText)),
+                      c.buttonBack);
     } else if (qobject_cast<QRadioButton*>(&w) != nullptr) {
         paint(w, {{QPalette::Window, toQColor(c.optionBack)},
                   {QPalette::WindowText, toQColor(c.text)}});
+        paintDisabled(w, QPalette::WindowText, c.text, c.optionBack);
         w.setAutoFillBackground(true);  // its own background, not the window's showing through
     } else {
         paintPlain(w, c);

@@ -2,14 +2,16 @@
 
 #include "apply_colours.h"
 #include "core/help_files.h"
+#include "core/main_window_size.h"
+#include "engine_call_runner.h"
 #include "fonts.h"
 #include "frm_about.h"
 #include "frm_help.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,10 +19,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
+#include <utility>
 
 namespace varnix::app {
 
@@ -29,13 +34,25 @@ namespace {
 constexpr std::array<const char*, kStatusPanels> kPanelCaptions = {
     "After Iteration :", "R:", "deltaR:", "Data File :", "Config. File :", "Photon Energy : "};
 
-// The window's place and size in units of 1/1024 of the screen's width and 1/768 of its height.
-constexpr int kLeft = 50;
-constexpr int kTop = 80;
-constexpr int kWidth = 950;
-constexpr int kHeight = 630;
-constexpr double kStatusLabelShare = 0.075;
-constexpr double kStatusTextShare = 0.9;
+// The status line in thousandths of the window's width: the label, the text box, the rest.
+constexpr int kStatusLabelStretch = 75;
+constexpr int kStatusTextStretch = 900;
+constexpr int kStatusRestStretch = 25;
+
+// The usual keys of desktop programs for the entries used most; captions stay as they are.
+constexpr std::array<std::pair<const char*, const char*>, 6> kShortcuts = {{
+    {"mnuOpenItem_1", "Ctrl+O"},
+    {"mnuSaveItem_0", "Ctrl+S"},
+    {"mnuCalculate", "F5"},
+    {"mnuFit", "F9"},
+    {"mnuBreak", "Esc"},
+    {"mnuExit", "Ctrl+Q"},
+}};
+
+// The main window's size, place and state as the user last left them, in the start directory
+// beside the other settings.
+constexpr const char* kWindowSettingsFile = "varnix_window.ini";
+constexpr const char* kGeometryKey = "geometry";
 
 QString indexed(const char* name, int index)
 {
@@ -51,9 +68,12 @@ frmMain::frmMain(Module1& module, Dialogs& dialogs, LibraryLoader& loader, Insta
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kMainCaption));
     createMenus();
+    setShortcuts();
     createStatusLine();
     createStatusBar();
     applyMenuState();
+    m_engineCalls = new EngineCallRunner(*this, {findChild<QAction*>(QStringLiteral("mnuBreak")),
+                                                 findChild<QAction*>(QStringLiteral("mnuExit"))});
 }
 
 bool frmMain::Form_Load(const std::string& startDirectory)
@@ -243,6 +263,16 @@ void frmMain::applyMenuState()
     }
 }
 
+// A disabled entry's key does nothing, as the entry itself.
+void frmMain::setShortcuts()
+{
+    for (const auto& [name, keys] : kShortcuts) {
+        auto* action = findChild<QAction*>(QString::fromLatin1(name));
+        Q_ASSERT(action != nullptr);
+        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    }
+}
+
 // ---- status line and status bar ---------------------------------------------------------
 
 void frmMain::createStatusLine()
@@ -261,9 +291,11 @@ void frmMain::createStatusLine()
     m_txtStatus = new QLineEdit(central);
     m_txtStatus->setObjectName(QStringLiteral("txtStatus"));
     m_txtStatus->setReadOnly(true);
-    line->addWidget(m_lblStatus);
-    line->addWidget(m_txtStatus);
-    line->addStretch(1);
+    // Shares of the width by stretch rather than fixed widths, which would hold the window at
+    // least as wide as it ever was.
+    line->addWidget(m_lblStatus, kStatusLabelStretch);
+    line->addWidget(m_txtStatus, kStatusTextStretch);
+    line->addStretch(kStatusRestStretch);
     layout->addLayout(line);
     setCentralWidget(central);
 }
@@ -275,7 +307,12 @@ void frmMain::createStatusBar()
         auto* panel = new QLabel(
             QString::fromLatin1(kPanelCaptions.at(static_cast<std::size_t>(i))), statusBar());
         panel->setObjectName(indexed("pnlStatus", i));
-        statusBar()->addWidget(panel, 1);
+        // Each panel as wide as its text, the room left over shared out: equal shares would cut
+        // a long file name while a short value's panel stays half empty. A long file name may
+        // still be cut when the window is narrow, but never holds the window wider than the
+        // captions need.
+        panel->setMinimumWidth(panel->sizeHint().width());
+        statusBar()->addWidget(panel);
         m_panels.at(static_cast<std::size_t>(i)) = panel;
     }
 }
@@ -285,24 +322,44 @@ void frmMain::setStatusText(std::string_view text)
     m_txtStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+// Where the user left the window in this start directory, else most of the screen.
 void frmMain::placeWindow()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize size = screen != nullptr ? screen->size() : QSize(1024, 768);
-    // Integer units as the layout always had; at least 1, so a small screen still shows it.
-    const int scaleX = std::max(1, size.width() / 1024);
-    const int scaleY = std::max(1, size.height() / 768);
-    setGeometry(kLeft * scaleX, kTop * scaleY, kWidth * scaleX, kHeight * scaleY);
+    const QByteArray remembered = QSettings(windowSettingsFile(), QSettings::IniFormat)
+                                      .value(QLatin1String(kGeometryKey))
+                                      .toByteArray();
+    if (remembered.isEmpty() || !restoreGeometry(remembered)) {
+        const QRect free = screen()->availableGeometry();
+        const int neededWidth =
+            std::max(menuBar()->sizeHint().width(), statusBar()->sizeHint().width());
+        const ScreenRect place =
+            mainWindowGeometry({free.x(), free.y(), free.width(), free.height()}, neededWidth,
+                               minimumSizeHint().height());
+        resize(place.width, place.height);
+        move(place.left, place.top);
+    }
     NewSize();
 }
 
+// A start directory that cannot be written keeps no place: the window opens on most of the
+// screen again, and nothing else is lost.
+void frmMain::rememberPlace()
+{
+    QSettings(windowSettingsFile(), QSettings::IniFormat)
+        .setValue(QLatin1String(kGeometryKey), saveGeometry());
+}
+
+QString frmMain::windowSettingsFile() const
+{
+    return QString::fromStdString(
+        (std::filesystem::path(m_module.startDirectory) / kWindowSettingsFile).string());
+}
+
+// The status line follows the width through its layout's stretch factors.
 void frmMain::NewSize()
 {
     m_module.innerWidth = m_mdi->width();
     m_module.innerHeight = m_mdi->height();
-    const double width = centralWidget()->width();
-    m_lblStatus->setFixedWidth(static_cast<int>(kStatusLabelShare * width));
-    m_txtStatus->setFixedWidth(static_cast<int>(kStatusTextShare * width));
 }
 
 // The child windows size themselves from the inner area: each open one is laid out again. The
@@ -325,22 +382,20 @@ void frmMain::mnuExit_Click()
     close();
 }
 
-// Exit during a fit is noted for the fit, which runs the exit checks once the current engine call
-// is over. A command that has already passed the exit checks closes without asking twice.
+// Exit while Calculate Spectrum or Start Fit runs is noted: the fit runs the exit checks once
+// its current engine call is over, and what is still pending when a command ends is carried out
+// then. A command that has already passed the exit checks closes without asking twice.
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (m_fitRunning) {
-        m_exitDuringFit = true;
+    if (m_engineCommands > 0 || m_engineCalls->running()) {
+        m_exitRequested = true;
         event->ignore();
         return;
     }
-    if (m_quitting) {
-        event->accept();
-        return;
-    }
-    const bool mayEnd = runExitChecks(m_module, m_dialogs, m_menu);
+    const bool mayEnd = m_quitting || runExitChecks(m_module, m_dialogs, m_menu);
     applyMenuState();
     if (mayEnd) {
+        rememberPlace();
         event->accept();
     } else {
         event->ignore();

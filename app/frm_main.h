@@ -44,6 +44,7 @@ class QRect;
 
 namespace varnix::app {
 
+class EngineCallRunner;
 class FitDialog;
 class frmAllParameters;
 class frmDSSetup;
@@ -84,7 +85,7 @@ public:
     void mnuPlotItem_Click(int index);
     // File > Save As: 0 Data, 1 Configuration, 2 Calculated Spectra, 3 Calculated Spectra + Data.
     void mnuSaveAsItem_Click(int index);
-    // Records the inner size and lays out the status line.
+    // Records the inner size; the status line's layout shares the width out itself.
     void NewSize();
 
     // File > New > Configuration.
@@ -147,7 +148,10 @@ private:
     void bind(QAction* action, MenuEntry MenuState::*entry, bool available);
     void bind(QAction* action, EntryOf entry, bool available);
     void applyMenuState();
+    void setShortcuts();
     void placeWindow();
+    void rememberPlace();
+    QString windowSettingsFile() const;
     void setStatusText(std::string_view text);
     void showDataPanels();
     void showConfigurationPanel();
@@ -173,6 +177,9 @@ private:
     void openCorrelation();
     void relayoutChildren();
     CalculationHooks calculationHooks();
+    EngineRunner engineRunner();
+    void beginEngineCommand();
+    void endEngineCommand(bool quitting);
     void recalculateModel();
     FitHooks fitHooks();
     void plotWindowFitting(bool running);
@@ -231,8 +238,10 @@ private:
     QLabel* m_lblStatus = nullptr;
     QLineEdit* m_txtStatus = nullptr;
     std::array<QLabel*, kStatusPanels> m_panels{};
-    bool m_fitRunning = false;
-    bool m_exitDuringFit = false;  // Exit chosen while the fit runs: its exit checks are due
+    // Runs each engine call on a worker thread while the windows repaint.
+    EngineCallRunner* m_engineCalls = nullptr;
+    int m_engineCommands = 0;      // Calculate Spectrum or Start Fit running (or both, nested)
+    bool m_exitRequested = false;  // Exit chosen while one runs: its exit checks are due
     bool m_quitting = false;       // a command passed the exit checks: close without asking
 };
 

@@ -6,6 +6,7 @@
 #include "core/config_commands.h"
 #include "core/data_commands.h"
 #include "core/data_file_choice.h"
+#include "core/data_regions.h"
 #include "core/output_commands.h"
 #include "display/frm_results.h"
 #include "editor/frm_header.h"
@@ -55,9 +56,12 @@ void frmMain::mnuOpenItem_Click(int index)
     }
 }
 
+// A file with several spectra asks which one after the file dialog; cancelling either opens and
+// remembers nothing.
 void frmMain::openData()
 {
-    const auto chosen = m_dialogs.openFileName(dataFileRequest(m_module));
+    const auto file = m_dialogs.openFileName(dataFileRequest(m_module));
+    const auto chosen = file ? chooseDataRegion(m_module, m_dialogs, *file) : std::nullopt;
     if (!chosen) {
         return;
     }

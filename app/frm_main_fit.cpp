@@ -9,6 +9,7 @@
 #include "display/frm_results.h"
 #include "editor/frm_all_parameters.h"
 #include "editor/frm_ds_setup.h"
+#include "engine_call_runner.h"
 #include "statistics.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ frmGraph& frmMain::openGraph()
     if (frmGraph* open = graph()) {
         return *open;
     }
-    auto* form = new frmGraph(m_module, m_menu);
+    auto* form = new frmGraph(m_module, m_dialogs, m_menu);
     // A zoom or Reset changed the data: drawn again as the Plot menu last chose, with the
     // menus a zoom changes.
     connect(form, &frmGraph::dataChanged, this,
@@ -193,29 +194,51 @@ CalculationHooks frmMain::calculationHooks()
     // As the Plot menu last chose, with its check mark: the command may just have turned the
     // experimental spectrum into spectrum and model.
     hooks.redrawPlot = [this] { mnuPlotItem_Click(m_module.plot.plotType); };
+    hooks.runEngine = engineRunner();
     return hooks;
+}
+
+EngineRunner frmMain::engineRunner()
+{
+    return [this](const std::function<void()>& call) { m_engineCalls->run(call); };
+}
+
+void frmMain::beginEngineCommand()
+{
+    ++m_engineCommands;
+}
+
+// The command is over: the menus show what it left. Exit chosen while it ran and not yet
+// answered is carried out once the window is idle again, as if chosen then, unless the command
+// ends the program itself.
+void frmMain::endEngineCommand(bool quitting)
+{
+    --m_engineCommands;
+    applyMenuState();
+    if (quitting) {
+        quit();
+    } else if (m_engineCommands == 0 && std::exchange(m_exitRequested, false)) {
+        QMetaObject::invokeMethod(this, &frmMain::close, Qt::QueuedConnection);
+    }
 }
 
 void frmMain::mnuCalculate_Click()
 {
     commitSetupBoxes();
     commitFitDialogs();
+    beginEngineCommand();
     const CalculationOutcome outcome =
         calculateSpectrum(m_module, m_dialogs, m_loader, m_menu, calculationHooks());
-    applyMenuState();
-    if (outcome == CalculationOutcome::Quit) {
-        quit();
-    }
+    endEngineCommand(outcome == CalculationOutcome::Quit);
 }
 
 void frmMain::recalculateModel()
 {
     commitFitDialogs();
-    const CalculationOutcome outcome = app::recalculateModel(m_module, m_dialogs, m_loader, m_menu);
-    applyMenuState();
-    if (outcome == CalculationOutcome::Quit) {
-        quit();
-    }
+    beginEngineCommand();
+    const CalculationOutcome outcome =
+        app::recalculateModel(m_module, m_dialogs, m_loader, m_menu, engineRunner());
+    endEngineCommand(outcome == CalculationOutcome::Quit);
 }
 
 // The exit checks have passed already: the window closes without asking again.
@@ -271,12 +294,13 @@ FitHooks frmMain::fitHooks()
     hooks.setBusy = common.setBusy;
     hooks.processEvents = common.processEvents;
     hooks.redrawPlot = common.redrawPlot;
+    hooks.runEngine = common.runEngine;
     hooks.showPanels = [this](const IterationPanels& panels) { setIterationPanels(panels); };
     hooks.applyMenus = [this] { applyMenuState(); };
     hooks.closeEditingWindows = [this] { closeEditingWindows(); };
     hooks.plotWindowFitting = [this](bool running) { plotWindowFitting(running); };
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
-    hooks.exitChosen = [this] { return std::exchange(m_exitDuringFit, false); };
+    hooks.exitChosen = [this] { return std::exchange(m_exitRequested, false); };
     hooks.minDisplayInterval = kFitDisplayInterval;
     return hooks;
 }
@@ -296,14 +320,9 @@ void frmMain::mnuFit_Click()
 {
     commitSetupBoxes();
     commitFitDialogs();
-    m_fitRunning = true;
-    m_exitDuringFit = false;
+    beginEngineCommand();
     const FitOutcome outcome = app::mnuFit_Click(m_module, m_dialogs, m_loader, m_menu, fitHooks());
-    m_fitRunning = false;
-    applyMenuState();
-    if (outcome == FitOutcome::Quit) {
-        quit();
-    }
+    endEngineCommand(outcome == FitOutcome::Quit);
 }
 
 void frmMain::mnuBreak_Click()

@@ -1,5 +1,7 @@
 #include "qt_dialogs.h"
 
+#include "region_chooser.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -97,6 +99,15 @@ std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& requ
 std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request)
 {
     return fileDialog(m_parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<int32_t> QtDialogs::chooseRegion(const RegionRequest& request)
+{
+    RegionChooser chooser(request, m_parent);
+    if (chooser.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return chooser.selectedRegion();
 }
 
 }  // namespace varnix::app

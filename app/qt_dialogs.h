@@ -1,6 +1,7 @@
-// The program's Dialogs: Qt's standard message boxes, input dialog and file dialogs, shown over
-// the main window once it exists. Texts pass through unchanged; typed numbers are read by the
-// core in the C locale, so the input box hands back exactly what was typed.
+// The program's Dialogs: Qt's standard message boxes, input dialog and file dialogs and the
+// region chooser (region_chooser.h), shown over the main window once it exists. Texts pass through
+// unchanged; typed numbers are read by the core in the C locale, so the input box hands back
+// exactly what was typed.
 #pragma once
 
 #include "core/dialogs.h"
@@ -25,6 +26,7 @@ public:
                                         std::string_view defaultText) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    std::optional<int32_t> chooseRegion(const RegionRequest& request) override;
 
 private:
     QPointer<QWidget> m_parent;

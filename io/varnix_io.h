@@ -32,7 +32,10 @@ VARNIX_IO_ENTRY void PARVIK(const char* dataExtension, int32_t dataExtensionLeng
 
 // Data file dimensions: points NP, header lines NH, photon-energy flag (1: the file holds
 // binding energies and states the photon energy). Status 1 (NP = 0): the file or its header
-// cannot be read; status 2: the data break off after NP points (NP may be 0).
+// cannot be read; status 2: the data break off after NP points (NP may be 0). Of a file that
+// holds several spectra, the name "<file>#<n>" reads the n-th (1-based; common/region_name.h),
+// and a plain name the first on an energy axis; a number that names no spectrum on an energy
+// axis with points gives status 1. KAPRIL reads the same spectrum.
 VARNIX_IO_ENTRY void TESSOR(const char* fileName, int32_t fileNameLength, int32_t* np,
                             int32_t* nh, int32_t* photonEnergyFlag, int32_t* status);
 // Data file contents into arrays sized from TESSOR: at most NP points and NH header lines

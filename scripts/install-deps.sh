@@ -5,7 +5,7 @@
 #   --fuzz   also clang and libFuzzer's runtime, for the fuzz targets in tests/fuzz
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libqcustomplot-dev
+packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev qt6-svg-dev libqcustomplot-dev
           ghostscript xvfb xauth)
 # Installed only where the distribution has them.
 optional=()

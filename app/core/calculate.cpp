@@ -65,8 +65,7 @@ void finish(Module1& module, MenuState& menu, const CalculationHooks& hooks)
 }
 
 CalculationOutcome fail(Module1& module, Dialogs& dialogs, std::string_view message,
-                        const MenuState& menuBefore, MenuState& menu,
-                        const CalculationHooks& hooks)
+                        const MenuState& menuBefore, MenuState& menu, const CalculationHooks& hooks)
 {
     endWork(module, hooks);
     if (endProgram(module, dialogs, message, menuBefore, menu)) {
@@ -88,7 +87,7 @@ CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryL
             return CalculationOutcome::Refused;
         }
         beginWork(module, hooks);
-        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda);
+        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda, hooks.runEngine);
     } catch (const LibraryMissing&) {
         return fail(module, dialogs, kEngineNotFound, menuBefore, menu, hooks);
     } catch (const std::exception&) {
@@ -99,15 +98,17 @@ CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryL
 }
 
 CalculationOutcome recalculateModel(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
-                                    MenuState& menu)
+                                    MenuState& menu, const EngineRunner& runEngine)
 {
     const auto npar = static_cast<std::size_t>(std::max(module.configuration.npar, 0));
     if (module.engine.p.size() != npar || module.engine.varied.size() != npar) {
-        return calculateSpectrum(module, dialogs, loader, menu, CalculationHooks{});
+        CalculationHooks hooks;
+        hooks.runEngine = runEngine;
+        return calculateSpectrum(module, dialogs, loader, menu, hooks);
     }
     const MenuState menuBefore = menu;
     try {
-        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda);
+        callEngine(module, loader, kEngineCalculate, module.fitControls.lambda, runEngine);
     } catch (const LibraryMissing&) {
         return fail(module, dialogs, kEngineNotFound, menuBefore, menu, CalculationHooks{});
     } catch (const std::exception&) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/dialogs.h"
+#include "core/engine_call.h"
 #include "core/library_loader.h"
 #include "core/menu_state.h"
 #include "core/module1.h"
@@ -27,6 +28,7 @@ struct CalculationHooks {
     std::function<void(bool)> enablePlotModes;
     std::function<void()> processEvents;  // let pending window events run once
     std::function<void()> redrawPlot;
+    EngineRunner runEngine;  // the engine call, kept apart from the windows' events
 };
 
 enum class CalculationOutcome {
@@ -57,8 +59,9 @@ CalculationOutcome calculateSpectrum(Module1& module, Dialogs& dialogs, LibraryL
 // calculation or of the fit's last iteration; when another configuration has come since, it is
 // Calculate Spectrum's model of the current one. The calculated spectrum then differs from any
 // saved one (calculationSaved cleared); the engine mode and the fit results stay. The caller
-// redraws. Failures end the program as Calculate Spectrum's do.
+// redraws. Failures end the program as Calculate Spectrum's do. The engine call goes through
+// `runEngine`.
 CalculationOutcome recalculateModel(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
-                                    MenuState& menu);
+                                    MenuState& menu, const EngineRunner& runEngine = {});
 
 }  // namespace varnix::app

@@ -1,6 +1,7 @@
 #include "core/data_commands.h"
 
 #include "core/data_file_choice.h"
+#include "core/data_regions.h"
 #include "core/number_format.h"
 
 // The routines' signatures, from their one declaration beside the libraries; only the types are
@@ -225,8 +226,14 @@ int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
 bool OpenData(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
               const std::string& fileName)
 {
-    if (!std::filesystem::is_regular_file(resolvedName(module, fileName))) {
-        dialogs.message(doesNotExistMessage(fileName));
+    // For a region the file is what must exist: "survey.vms#2" is region 2 of survey.vms.
+    const std::string file = splitDataName(module, fileName).file;
+    if (!std::filesystem::is_regular_file(resolvedName(module, file))) {
+        dialogs.message(doesNotExistMessage(file));
+        return false;
+    }
+    if (const auto problem = regionProblem(module, fileName)) {
+        dialogs.message(*problem);
         return false;
     }
     if (ReadData(module, dialogs, loader, fileName) != kReadDone) {

@@ -34,8 +34,9 @@ inline constexpr int32_t kReadAbandoned = 1;
 int32_t ReadData(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                  const std::string& fileName);
 
-// Open > Data and Open > All Files once the name is chosen: a missing file is reported and stops;
-// otherwise ReadData, and on success the flags of a freshly opened spectrum (data loaded, no
+// Open > Data and Open > All Files once the name is chosen: a missing file, or a region of a file
+// ("<file>#<n>") that no longer exists or cannot be read, is reported and stops; otherwise
+// ReadData, and on success the flags of a freshly opened spectrum (data loaded, no
 // calculation, nothing unsaved about calculated spectra, plot type 0) and Save As > Data enabled,
 // since there are now data to save. True when the spectrum was opened; the window then closes and
 // redraws its plot and runs Enable.

@@ -1,5 +1,7 @@
 #include "core/data_file_choice.h"
 
+#include "core/data_regions.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -47,7 +49,7 @@ bool rememberName(const std::string& startDirectory, std::string_view memoryFile
     return static_cast<bool>(out);
 }
 
-// The remembered name while its file exists, in full.
+// The remembered name in full, the file alone for a remembered region, while the file exists.
 std::optional<std::string> existingLastName(const std::string& startDirectory,
                                             std::string_view memoryFile)
 {
@@ -55,21 +57,23 @@ std::optional<std::string> existingLastName(const std::string& startDirectory,
     if (!last) {
         return std::nullopt;
     }
-    // A relative name was written by hand; the program itself keeps full names.
+    // A relative name was written by hand; the program itself keeps full names. The open dialog
+    // chooses files; the region is chosen after it.
     const std::string full = (fs::path(startDirectory) / *last).string();
-    if (exists(full)) {
-        return full;
+    const std::string file = memoryFile == kLastDataFile ? io::splitRegionName(full).file : full;
+    if (exists(file)) {
+        return file;
     }
     return std::nullopt;
 }
 
-// The folder and base name of `fullName` with another extension.
-std::string withExtension(const std::string& fullName, const std::string& extension)
+// `base` with another extension in the folder of `fullName`.
+std::string withExtension(const std::string& fullName, const std::string& base,
+                          const std::string& extension)
 {
-    const PathParts parts = SplitPath(fullName);
-    std::string name = parts.baseName;
+    std::string name = base;
     name.append(".").append(extension);
-    return (fs::path(parts.directory) / name).string();
+    return (fs::path(SplitPath(fullName).directory) / name).string();
 }
 
 // The user's own files of one extension first, then all files; without a proposed name the
@@ -110,7 +114,8 @@ std::optional<std::string> proposedDataName(const Module1& module)
 {
     // A new configuration has no file yet to name the data after.
     if (module.configLoaded && !module.configuration.fileName.empty()) {
-        return withExtension(module.configuration.fileName, module.dataExtension);
+        const std::string& config = module.configuration.fileName;
+        return withExtension(config, SplitPath(config).baseName, module.dataExtension);
     }
     return existingLastName(module.startDirectory, kLastDataFile);
 }
@@ -134,7 +139,8 @@ bool rememberConfigName(const std::string& startDirectory, const std::string& fu
 std::optional<std::string> proposedConfigName(const Module1& module)
 {
     if (module.dataLoaded) {
-        return withExtension(module.spectrum.fileName, module.configExtension);
+        return withExtension(module.spectrum.fileName, dataBaseName(module),
+                             module.configExtension);
     }
     return existingLastName(module.startDirectory, kLastConfigFile);
 }

@@ -16,7 +16,8 @@ inline constexpr std::string_view kLastDataFile = "last_data.dat";
 inline constexpr std::string_view kLastConfigFile = "last_config.dat";
 
 // The name to propose: with a configuration loaded, its folder and base name with the data
-// extension; otherwise the name kept in "last_data.dat" while that file exists; otherwise none.
+// extension; otherwise the name kept in "last_data.dat" while that file exists (for a region,
+// "<file>#<n>", the file); otherwise none.
 std::optional<std::string> proposedDataName(const Module1& module);
 
 // The open dialog's request: the user's data files first, then all files. Without a proposed
@@ -38,8 +39,8 @@ std::optional<std::string> lastDataName(const std::string& startDirectory);
 bool rememberDataName(const std::string& startDirectory, const std::string& fullName);
 
 // The configuration name to propose: with data loaded, the data file's folder and base name
-// with the configuration extension; otherwise the name kept in "last_config.dat" while that
-// file exists; otherwise none.
+// (dataBaseName: a region's number included) with the configuration extension; otherwise the name
+// kept in "last_config.dat" while that file exists; otherwise none.
 std::optional<std::string> proposedConfigName(const Module1& module);
 
 // The open dialog's request for Open > Configuration: the user's configuration files first,

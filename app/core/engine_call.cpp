@@ -20,7 +20,8 @@ std::size_t count(int32_t value)
     return static_cast<std::size_t>(value);
 }
 
-// Every argument of one call, each sized as the engine addresses it.
+// Every argument of one call, each sized as the engine addresses it. The arrays the engine only
+// reads are copies too, so that the call shares nothing with the records while it runs.
 struct EngineArguments {
     int32_t np = 0;
     int32_t npar = 0;
@@ -29,6 +30,13 @@ struct EngineArguments {
     int32_t ncomp = 0;
     int32_t nfree = 0;
     int32_t mode = kEngineCalculate;
+    std::vector<double> energy;
+    std::vector<double> counts;
+    std::vector<double> sigma;
+    std::vector<int32_t> varied;
+    std::vector<double> factor;
+    std::vector<int32_t> linkKind;
+    FitControls controls;
     std::vector<double> parameters;
     std::vector<int32_t> partners;  // 1-based
     std::vector<double> model;
@@ -59,34 +67,49 @@ void requireConsistent(const Module1& module)
     const Configuration& c = module.configuration;
     const EngineParameters& e = module.engine;
     const auto npar = count(c.npar);
-    const bool counts = s.np >= 0 && c.nds >= 0 && c.nbg >= 0 && c.npar >= 0 && c.ncomp >= 0
-                        && e.nfree >= 0;
-    const bool spectrum = counts && s.energy.size() >= count(s.np)
-                          && s.counts.size() >= count(s.np) && s.sigma.size() >= count(s.np);
-    const bool engine = e.p.size() == npar && e.varied.size() == npar && e.partner.size() == npar
-                        && e.factor.size() == npar && e.linkKind.size() == npar;
+    const bool counts =
+        s.np >= 0 && c.nds >= 0 && c.nbg >= 0 && c.npar >= 0 && c.ncomp >= 0 && e.nfree >= 0;
+    const bool spectrum = counts && s.energy.size() >= count(s.np) &&
+                          s.counts.size() >= count(s.np) && s.sigma.size() >= count(s.np);
+    const bool engine = e.p.size() == npar && e.varied.size() == npar && e.partner.size() == npar &&
+                        e.factor.size() == npar && e.linkKind.size() == npar;
     if (!spectrum || !engine) {
         throw std::logic_error("callEngine: spectrum or engine arrays do not match their counts");
     }
 }
 
+// The first np values of a spectrum's array.
+std::vector<double> points(const std::vector<double>& values, int32_t np)
+{
+    return {values.begin(), values.begin() + np};
+}
+
 EngineArguments arguments(const Module1& module, int32_t mode, double lambda)
 {
+    const Spectrum& s = module.spectrum;
     const Configuration& c = module.configuration;
+    const EngineParameters& e = module.engine;
     const FitResults& r = module.fitResults;
     EngineArguments a;
-    a.np = module.spectrum.np;
+    a.np = s.np;
     a.npar = c.npar;
     a.nds = c.nds;
     a.nbg = c.nbg;
     a.ncomp = c.ncomp;
     a.nfree = module.engine.nfree;
     a.mode = mode;
-    a.parameters = module.engine.p;
-    a.partners.resize(module.engine.partner.size());
-    std::transform(module.engine.partner.begin(), module.engine.partner.end(), a.partners.begin(),
+    a.energy = points(s.energy, a.np);
+    a.counts = points(s.counts, a.np);
+    a.sigma = points(s.sigma, a.np);
+    a.varied = e.varied;
+    a.factor = e.factor;
+    a.linkKind = e.linkKind;
+    a.controls = module.fitControls;
+    a.parameters = e.p;
+    a.partners.resize(e.partner.size());
+    std::transform(e.partner.begin(), e.partner.end(), a.partners.begin(),
                    [](int32_t partner) { return partner + 1; });
-    a.model = carried(module.spectrum.calculated, count(a.np));
+    a.model = carried(s.calculated, count(a.np));
     a.components = carried(r.components, count(a.np) * count(a.ncomp));
     a.errorMatrix = carried(r.errorMatrix, count(a.nfree) * count(a.nfree));
     a.areas = carried(r.areas, count(a.nds));
@@ -97,18 +120,32 @@ EngineArguments arguments(const Module1& module, int32_t mode, double lambda)
     return a;
 }
 
-void invoke(ZorvantFunction zorvant, const Module1& module, EngineArguments& a)
+void invoke(ZorvantFunction zorvant, EngineArguments& a)
 {
-    const Spectrum& s = module.spectrum;
-    const EngineParameters& e = module.engine;
-    const FitControls& f = module.fitControls;
-    zorvant(&a.np, s.energy.data(), s.counts.data(), s.sigma.data(), &a.npar, &a.nds, &a.nbg,
+    const FitControls& f = a.controls;
+    zorvant(&a.np, a.energy.data(), a.counts.data(), a.sigma.data(), &a.npar, &a.nds, &a.nbg,
             &a.ncomp, a.parameters.data(), a.model.data(), a.components.data(),
             a.errorMatrix.data(), &a.lambda, &f.lambdaFac, &f.maxLambdaIterations, &a.chiSquare,
             &a.sumSquaredCounts, &f.simpsonEps, &f.maxSimpsonIterations, &a.inversionStatus,
             &a.lambdaStatus, &a.mode, a.areas.data(), a.widths.data(), &a.spare, &a.nfree,
-            e.varied.data(), a.partners.data(), e.factor.data(), &f.integrationRange,
-            e.linkKind.data(), &a.conditionNumber);
+            a.varied.data(), a.partners.data(), a.factor.data(), &f.integrationRange,
+            a.linkKind.data(), &a.conditionNumber);
+}
+
+// The call through the runner; false when the runner returned without running it.
+bool run(const EngineRunner& runner, ZorvantFunction zorvant, EngineArguments& a)
+{
+    bool ran = false;
+    const std::function<void()> call = [zorvant, &a, &ran] {
+        invoke(zorvant, a);
+        ran = true;
+    };
+    if (runner) {
+        runner(call);
+    } else {
+        call();
+    }
+    return ran;
 }
 
 void commit(Module1& module, EngineArguments& a)
@@ -131,12 +168,15 @@ void commit(Module1& module, EngineArguments& a)
 
 }  // namespace
 
-EngineCallResult callEngine(Module1& module, LibraryLoader& loader, int32_t mode, double lambda)
+EngineCallResult callEngine(Module1& module, LibraryLoader& loader, int32_t mode, double lambda,
+                            const EngineRunner& runner)
 {
     const auto zorvant = loader.routine<ZorvantFunction>("zorvant");
     requireConsistent(module);
     EngineArguments a = arguments(module, mode, lambda);
-    invoke(zorvant, module, a);
+    if (!run(runner, zorvant, a)) {
+        throw EngineCallFailed("ZORVANT was not called: the runner returned without the call");
+    }
     if (a.lambdaStatus == kLambdaStatusNotRun) {
         throw EngineCallFailed("ZORVANT did not run: no work storage or contradictory counts");
     }

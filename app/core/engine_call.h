@@ -7,6 +7,7 @@
 #include "core/module1.h"
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 
 namespace varnix::app {
@@ -31,6 +32,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Runs one engine call and returns once it has run. The call reads and writes only copies of
+// its own, never the records, so a runner may run it on another thread while the windows go
+// on painting; the records are written after the runner has returned. Left empty, the call
+// runs in place.
+using EngineRunner = std::function<void(const std::function<void()>& call)>;
+
 // One call of ZORVANT in `mode` with the damping `lambda`, on module.spectrum (its first np
 // points), the configuration's counts, module.engine (as InitPar prepared it; its 0-based
 // partners are handed over 1-based) and the fit controls. Every array is passed at exactly the
@@ -43,7 +50,10 @@ public:
 // chi-square, areas, widths and condition number to fitResults.
 // Throws LibraryMissing when the engine cannot be loaded, EngineCallFailed when it did nothing,
 // and std::logic_error when module.engine does not match the configuration (InitPar has not
-// run) or the spectrum holds fewer than np points. Nothing in the module changes when it throws.
-EngineCallResult callEngine(Module1& module, LibraryLoader& loader, int32_t mode, double lambda);
+// run) or the spectrum holds fewer than np points. The call goes through `runner`; whatever the
+// runner throws passes on, and a runner that returns without having run the call counts as an
+// engine that did nothing. Nothing in the module changes when it throws.
+EngineCallResult callEngine(Module1& module, LibraryLoader& loader, int32_t mode, double lambda,
+                            const EngineRunner& runner = {});
 
 }  // namespace varnix::app

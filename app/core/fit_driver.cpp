@@ -111,9 +111,9 @@ void prepare(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks&
 // One engine call with the questions a singular matrix or a λ failure asks; throws FitFailure
 // when the user says No.
 EngineCallResult callAndAsk(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
-                            int32_t mode, double lambda)
+                            const FitHooks& hooks, int32_t mode, double lambda)
 {
-    const EngineCallResult result = callEngine(module, loader, mode, lambda);
+    const EngineCallResult result = callEngine(module, loader, mode, lambda, hooks.runEngine);
     if (result.inversionStatus > 0 &&
         !dialogs.askYesNo(kInversionQuestion, DefaultButton::YesOrOk)) {
         throw FitFailure{};
@@ -135,7 +135,7 @@ LoopEnd iterate(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuSt
     int32_t iteration = 1;
     Clock::time_point lastDisplay = Clock::now();
     while (iteration <= controls.maxit) {
-        lambda = callAndAsk(module, dialogs, loader, kEngineIterate, lambda).lambda;
+        lambda = callAndAsk(module, dialogs, loader, hooks, kEngineIterate, lambda).lambda;
         module.calculationDone = true;
         const double r = std::sqrt(module.fitResults.chiSquare / points);
         const double deltaR = iteration == 1 ? r : previousR - r;
@@ -175,7 +175,7 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
     runHook(hooks.showStatus, kErrorMatrixStatus);
     letEventsRun(module, dialogs, menu, hooks);
     module.engineMode = kEngineErrorMatrix;
-    callAndAsk(module, dialogs, loader, kEngineErrorMatrix, 0.0);
+    callAndAsk(module, dialogs, loader, hooks, kEngineErrorMatrix, 0.0);
     FitResults& results = module.fitResults;
     engine::StandardDeviations sd = engine::standardDeviations(results.errorMatrix, results.nfree);
     if (sd.negativeDiagonal >= 0) {
@@ -253,8 +253,8 @@ IterationPanels iterationPanels(int32_t iteration, double r, double deltaR)
         std::string("delta R : ").append(formatNumber(deltaR, "0.000000")).append("   ")};
 }
 
-FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
-                        MenuState& menu, const FitHooks& hooks)
+FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                        const FitHooks& hooks)
 {
     try {
         MakeParameterNames(module.configuration);

@@ -3,12 +3,15 @@
 // stopping rules, Break, and the final error-matrix call. Free of widgets: what the windows show
 // goes through FitHooks, and the window applies the menu state whenever the hooks say so.
 //
-// Everything runs on the user-interface thread. Pending window events run only through
-// hooks.processEvents, between engine calls; that is where Break and Exit are chosen, so both
-// act after the current iteration.
+// Everything but the engine calls runs on the user-interface thread. Each engine call goes
+// through hooks.runEngine, which may run it elsewhere while the windows repaint; what the call
+// returns reaches the records only after it. Break and Exit take effect through
+// hooks.processEvents and hooks.exitChosen, between engine calls, so both act after the current
+// iteration, whenever they were chosen.
 #pragma once
 
 #include "core/dialogs.h"
+#include "core/engine_call.h"
 #include "core/library_loader.h"
 #include "core/menu_state.h"
 #include "core/module1.h"
@@ -60,9 +63,11 @@ struct FitHooks {
     // "Correlation Matrix" unless the fit was broken off, captioned "Final Results".
     std::function<void(bool final, bool brokenOff)> showResults;
     std::function<void()> processEvents;
-    // Whether Exit was chosen while events ran; each choice is reported once. The exit checks
-    // then run at once: when they pass the program ends, when the user cancels the fit goes on.
+    // Whether Exit was chosen while events ran or an engine call was running; each choice is
+    // reported once. The exit checks then run at once: when they pass the program ends, when
+    // the user cancels the fit goes on.
     std::function<bool()> exitChosen;
+    EngineRunner runEngine;  // each engine call, kept apart from the windows' events
     // The plot and the results follow the iterations, but not faster than this many seconds
     // apart: an iteration that ends sooner after the last display leaves the drawing to a later
     // one, and the end of the fit is always shown. Iterations of a small spectrum take a few
@@ -85,7 +90,7 @@ enum class FitOutcome {
 // nothing, No to the inversion or λ question, a negative diagonal element in the final error
 // matrix — end the fit, restore the menus as a finished fit leaves them and then end the program
 // through the exit checks, so that the configuration and everything unsaved can still be saved.
-FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader,
-                        MenuState& menu, const FitHooks& hooks);
+FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                        const FitHooks& hooks);
 
 }  // namespace varnix::app

@@ -1,6 +1,7 @@
 #include "core/output_commands.h"
 
 #include "core/data_commands.h"
+#include "core/data_regions.h"
 #include "core/results_table.h"
 
 // The routines' signatures, from their one declaration beside the libraries; only the types are
@@ -77,11 +78,6 @@ std::string inFolder(const std::string& folder, const std::string& name)
     return (fs::path(folder) / name).string();
 }
 
-std::string dataBaseName(const Module1& module)
-{
-    return SplitPath(module.spectrum.fileName).baseName;
-}
-
 std::size_t dataFilterIndex(const std::string& fileName)
 {
     std::string lower = fileName;
@@ -101,13 +97,30 @@ FileDialogRequest saveRequest(std::string_view filter, std::string defaultName)
     return request;
 }
 
+// The data file itself; a region of a file that holds several spectra gets a file of its own,
+// since writing the one spectrum over that file would lose the others.
 FileDialogRequest saveDataRequest(const Module1& module)
 {
     const std::string& data = module.spectrum.fileName;
-    FileDialogRequest request =
-        saveRequest(kDataFilter, inFolder(folderOf(module, data), SplitPath(data).fileName));
-    request.selectedFilter = dataFilterIndex(data);
+    const std::string name = splitDataName(module, data).region
+                                 ? dataBaseName(module).append(".").append(module.dataExtension)
+                                 : SplitPath(data).fileName;
+    FileDialogRequest request = saveRequest(kDataFilter, inFolder(folderOf(module, data), name));
+    request.selectedFilter = dataFilterIndex(name);
     return request;
+}
+
+// Calculated spectra are proposed no name, only the data's folder; those of a region are named
+// after it, so that two regions' spectra do not overwrite each other.
+FileDialogRequest saveCalculatedRequest(const Module1& module, std::string_view filter,
+                                        std::string_view extension)
+{
+    const std::string& data = module.spectrum.fileName;
+    std::string name;
+    if (splitDataName(module, data).region) {
+        name = dataBaseName(module).append(extension);
+    }
+    return saveRequest(filter, inFolder(folderOf(module, data), name));
 }
 
 FileDialogRequest saveConfigurationRequest(const Module1& module)
@@ -269,16 +282,15 @@ FileDialogRequest writeRequest(const Module1& module, WriteItem item)
 
 FileDialogRequest saveAsRequest(const Module1& module, SaveAsItem item)
 {
-    const std::string dataFolder = inFolder(folderOf(module, module.spectrum.fileName), "");
     switch (item) {
         case SaveAsItem::Data:
             return saveDataRequest(module);
         case SaveAsItem::Configuration:
             return saveConfigurationRequest(module);
         case SaveAsItem::CalculatedSpectra:
-            return saveRequest("Calculated Spectra (*.cal)", dataFolder);
+            return saveCalculatedRequest(module, "Calculated Spectra (*.cal)", ".cal");
         case SaveAsItem::CalculatedSpectraAndData:
-            return saveRequest("Calculated Spectra + Data (*.cex)", dataFolder);
+            return saveCalculatedRequest(module, "Calculated Spectra + Data (*.cex)", ".cex");
     }
     assert(false && "a Save As item");
     return {};

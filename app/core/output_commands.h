@@ -49,14 +49,16 @@ inline constexpr std::string_view kNoFitResultsMessage =
     "No fit results to write yet - run Start Fit first";
 
 // The save dialog for a Write item: the name follows the data file (c1s.dat proposes c1s.ps,
-// c1s_config.txt, c1s_results.txt, c1s_corr.txt) in the data file's folder.
+// c1s_config.txt, c1s_results.txt, c1s_corr.txt; region 2 of survey.vms proposes survey#2.ps …)
+// in the data file's folder.
 FileDialogRequest writeRequest(const Module1& module, WriteItem item);
 
 // The save dialog for a Save As item. Data proposes the data file itself, with the filter of its
-// extension selected (the case ignored). Configuration proposes the data's base name with the
-// configuration extension in the configuration's folder (the data's while there is no
+// extension selected (the case ignored); a region of a file proposes a file of its own, the base
+// name with the data extension ("survey#2.dat"). Configuration proposes the data's base name with
+// the configuration extension in the configuration's folder (the data's while there is no
 // configuration file) once data are loaded, else only that folder. The calculated spectra
-// propose no name, only the data's folder.
+// propose no name, only the data's folder; those of a region the base name ("survey#2.cal").
 FileDialogRequest saveAsRequest(const Module1& module, SaveAsItem item);
 
 // What KELMAR draws, in its single precision: x the energies (binding energies HMU − E when the

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace varnix::app {
 
@@ -16,7 +18,9 @@ constexpr int32_t kCalculatedColour = 1;
 constexpr int32_t kThinStyle = 1;
 constexpr int32_t kSpectrumStyle = 2;
 constexpr int32_t kSelectedStyle = 3;
-constexpr double kHalfWidthOfOnePoint = 0.5;  // eV each way around a single energy
+constexpr double kHalfWidthOfOnePoint = 0.5;   // eV each way around a single energy
+constexpr double kHalfHeightOfOneValue = 0.5;  // counts each way around a single intensity
+constexpr double kIntensityMargin = 0.05;      // of the span, above and below
 
 // Light grey would vanish on the white chart.
 int32_t avoidGrey(int32_t code)
@@ -29,11 +33,23 @@ std::size_t count(int32_t np)
     return static_cast<std::size_t>(std::max(np, 0));
 }
 
+std::string peakName(int32_t peak)
+{
+    return "Peak " + std::to_string(peak);
+}
+
+// "Residuals ×5": the scale is what the Plot menu chose, and residuals drawn at five times their
+// size must not be read as counts.
+std::string residualsName(int32_t scale)
+{
+    return "Residuals \u00d7" + std::to_string(scale);
+}
+
 // Column `column` of an np-row column-major matrix; no points when the matrix lacks it.
 PlotSet setOf(int32_t colour, int32_t style, const std::vector<double>& x,
-              const std::vector<double>& values, std::size_t column)
+              const std::vector<double>& values, std::size_t column, std::string name)
 {
-    PlotSet set{colour, style, {}, {}};
+    PlotSet set{colour, style, {}, {}, std::move(name)};
     const std::size_t n = x.size();
     if (values.size() >= n * (column + 1)) {
         set.x = x;
@@ -43,19 +59,6 @@ PlotSet setOf(int32_t colour, int32_t style, const std::vector<double>& x,
     return set;
 }
 
-// |⌊last⌋ − ⌊first⌋| brought below 10 by integer division by 10, at least 1.
-int32_t divisionsBetween(double first, double last)
-{
-    double n = std::abs(std::floor(last) - std::floor(first));
-    if (!std::isfinite(n)) {
-        return 1;
-    }
-    while (n >= 10.0) {
-        n = std::floor(n / 10.0);
-    }
-    return std::max(static_cast<int32_t>(n), 1);
-}
-
 void setXLimits(PlotPicture& picture, const std::vector<double>& x)
 {
     if (x.empty()) {
@@ -63,7 +66,6 @@ void setXLimits(PlotPicture& picture, const std::vector<double>& x)
     }
     picture.xLow = std::min(x.front(), x.back());
     picture.xHigh = std::max(x.front(), x.back());
-    picture.xDivisions = divisionsBetween(x.front(), x.back());
     if (!(picture.xLow < picture.xHigh)) {
         picture.xLow -= kHalfWidthOfOnePoint;
         picture.xHigh += kHalfWidthOfOnePoint;
@@ -72,15 +74,20 @@ void setXLimits(PlotPicture& picture, const std::vector<double>& x)
 
 void addCalculation(PlotPicture& picture, const Module1& m, const std::vector<double>& x)
 {
-    picture.sets.push_back(setOf(kCalculatedColour, kSpectrumStyle, x, m.spectrum.calculated, 0));
+    picture.sets.push_back(
+        setOf(kCalculatedColour, kSpectrumStyle, x, m.spectrum.calculated, 0, "Fit"));
     const int32_t ncomp = m.configuration.ncomp;
     for (int32_t c = 1; c <= ncomp; ++c) {
         const bool selected = c == m.currentPeak && m.engineMode == kEngineCalculate;
+        // The component after the peaks is the background.
+        std::string name = c <= m.configuration.nds ? peakName(c) : "Background";
         picture.sets.push_back(setOf(avoidGrey(4 + c), selected ? kSelectedStyle : kThinStyle, x,
-                                     m.fitResults.components, static_cast<std::size_t>(c - 1)));
+                                     m.fitResults.components, static_cast<std::size_t>(c - 1),
+                                     std::move(name)));
     }
     if (m.plot.residualScale >= 1) {
-        picture.sets.push_back(setOf(avoidGrey(5 + ncomp), kThinStyle, x, m.residuals, 0));
+        picture.sets.push_back(setOf(avoidGrey(5 + ncomp), kThinStyle, x, m.residuals, 0,
+                                     residualsName(m.plot.residualScale)));
     }
 }
 
@@ -99,8 +106,34 @@ void addPeakMarkers(PlotPicture& picture, const Module1& m)
         }
         k = avoidGrey(k + 1);
         const int32_t style = peak + 1 == m.currentPeak ? kSelectedStyle : kThinStyle;
-        picture.sets.push_back(PlotSet{k, style, {position, position}, {config.p[first + 1], 0.0}});
+        picture.sets.push_back(PlotSet{
+            k, style, {position, position}, {config.p[first + 1], 0.0}, peakName(peak + 1)});
     }
+}
+
+void setYLimits(PlotPicture& picture)
+{
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const PlotSet& set : picture.sets) {
+        for (double y : set.y) {
+            if (std::isfinite(y)) {
+                low = std::min(low, y);
+                high = std::max(high, y);
+            }
+        }
+    }
+    if (low > high) {
+        return;  // nothing drawn: the default limits
+    }
+    if (low == high) {
+        picture.yLow = low - kHalfHeightOfOneValue;
+        picture.yHigh = high + kHalfHeightOfOneValue;
+        return;
+    }
+    const double margin = kIntensityMargin * (high - low);
+    picture.yLow = low - margin;
+    picture.yHigh = high + margin;
 }
 
 }  // namespace
@@ -178,12 +211,13 @@ PlotPicture plotPicture(const Module1& module)
     picture.binding = s.binding;
     picture.xTitle = s.binding ? kBindingAxisTitle : kKineticAxisTitle;
     setXLimits(picture, x);
-    picture.sets.push_back(setOf(kSpectrumColour, kSpectrumStyle, x, s.counts, 0));
+    picture.sets.push_back(setOf(kSpectrumColour, kSpectrumStyle, x, s.counts, 0, "Data"));
     if (module.plot.withCalculation) {
         addCalculation(picture, module, x);
     } else {
         addPeakMarkers(picture, module);
     }
+    setYLimits(picture);
     return picture;
 }
 

@@ -1,6 +1,7 @@
 // What the plot window shows, free of widgets: the Plot menu's settings, the residuals, and the
-// picture Plot draws — its sets with their colour and style codes, the X limits and divisions,
-// the peak markers — together with the one table that turns the codes into pens.
+// picture Plot draws — its sets with their colour and style codes and legend names, the limits
+// of both axes, the peak markers — together with the one table that turns the codes into pens.
+// The ticks of the axes are axis_ticks.h's.
 //
 // Energies are held as kinetic energies. A spectrum read from binding energies is shown as
 // binding energies again (HMU − kinetic), on an axis that decreases from left to right as XPS
@@ -22,6 +23,7 @@ inline constexpr int32_t kPlotItems = 5;
 inline constexpr std::string_view kGraphTitle = "Fitting Experimental Data";
 inline constexpr std::string_view kKineticAxisTitle = "Kinetic Energy (eV)";
 inline constexpr std::string_view kBindingAxisTitle = "Binding Energy (eV)";
+inline constexpr std::string_view kIntensityAxisTitle = "Intensity (counts)";
 
 // ---- The code table ----------------------------------------------------------------------
 // Colour codes 1 … 15 are hues readable on the white chart; higher codes, which many
@@ -74,6 +76,7 @@ struct PlotSet {
     int32_t style = 1;
     std::vector<double> x;  // shown energies
     std::vector<double> y;
+    std::string name;  // in the legend: "Data", "Fit", "Peak 2", "Background", "Residuals ×5"
 
     bool operator==(const PlotSet&) const = default;
 };
@@ -82,10 +85,12 @@ struct PlotPicture {
     std::vector<PlotSet> sets;
     double xLow = 0.0;  // the X limits in shown energies, xLow < xHigh
     double xHigh = 1.0;
-    int32_t xDivisions = 1;
+    double yLow = 0.0;  // the intensity limits, yLow < yHigh
+    double yHigh = 1.0;
     bool binding = false;  // binding energies, drawn decreasing from left to right
     std::string title{kGraphTitle};
     std::string xTitle{kKineticAxisTitle};
+    std::string yTitle{kIntensityAxisTitle};
 
     bool operator==(const PlotPicture&) const = default;
 };
@@ -111,8 +116,9 @@ void updateResiduals(Module1& module);
 // and, with a residual scale, the residuals. Without: the spectrum and a marker stick
 // (Pos, Height)–(Pos, 0) for every peak inside the X limits. A set whose values the records do
 // not hold (a component matrix of an earlier configuration) is shown without points rather than
-// read out of bounds. Limits that coincide (one point) are widened by half an eV each way, as a
-// chart cannot show an empty range.
+// read out of bounds. X limits that coincide (one point) are widened by half an eV each way, as
+// a chart cannot show an empty range; the intensity limits hold every value drawn with 5 % of
+// their span to spare above and below (half a count each way when all values are one).
 PlotPicture plotPicture(const Module1& module);
 
 }  // namespace varnix::app

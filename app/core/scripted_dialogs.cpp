@@ -1,5 +1,6 @@
 #include "core/scripted_dialogs.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace varnix::app {
@@ -13,6 +14,7 @@ std::string_view dialogKindName(DialogKind kind)
     case DialogKind::Input: return "input box";
     case DialogKind::OpenFile: return "open dialog";
     case DialogKind::SaveFile: return "save dialog";
+    case DialogKind::Region: return "region chooser";
     }
     return "dialog";
 }
@@ -47,6 +49,13 @@ ScriptedDialogs& ScriptedDialogs::answerSaveFile(std::optional<std::string> name
 {
     const bool accepted = name.has_value();
     queue(DialogKind::SaveFile, accepted, std::move(name));
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::answerRegion(std::optional<int32_t> number)
+{
+    queue(DialogKind::Region, number.has_value(), std::nullopt);
+    m_script.back().number = number.value_or(0);
     return *this;
 }
 
@@ -116,6 +125,25 @@ std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogRequest
     return take(DialogRecord{DialogKind::SaveFile, request.title, request.title, request.filter,
                              request.defaultName, {}})
         .text;
+}
+
+std::optional<int32_t> ScriptedDialogs::chooseRegion(const RegionRequest& request)
+{
+    DialogRecord record{
+        DialogKind::Region, request.fileName, {}, {}, std::to_string(request.proposed), {},
+        request.rows};
+    const Answer answer = take(std::move(record));
+    if (!answer.accepted) {
+        return std::nullopt;
+    }
+    const bool selectable =
+        std::any_of(request.rows.begin(), request.rows.end(),
+                    [&](const auto& row) { return row.number == answer.number && row.selectable; });
+    if (!selectable) {
+        throw UnexpectedDialog("the region chooser cannot choose " + std::to_string(answer.number) +
+                               ": no selectable row has that number");
+    }
+    return answer.number;
 }
 
 std::vector<std::string> ScriptedDialogs::texts() const

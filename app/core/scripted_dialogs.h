@@ -15,13 +15,15 @@
 
 namespace varnix::app {
 
-enum class DialogKind { Message, YesNo, OkCancel, Input, OpenFile, SaveFile };
+enum class DialogKind { Message, YesNo, OkCancel, Input, OpenFile, SaveFile, Region };
 
 std::string_view dialogKindName(DialogKind kind);
 
 // One thing the user was shown. text is the message, question or prompt; an input box adds
 // its title and default text; a file dialog's text and title are both its title, with its
-// filter and, as defaultText, the name it proposed. A question records its default button.
+// filter and, as defaultText, the name it proposed; the region chooser's text is the file's
+// name, its defaultText the number proposed, its rows what the table showed. A question records
+// its default button.
 struct DialogRecord {
     DialogKind kind = DialogKind::Message;
     std::string text;
@@ -29,6 +31,7 @@ struct DialogRecord {
     std::string filter;
     std::string defaultText;
     std::optional<DefaultButton> defaultButton;
+    std::vector<RegionRow> rows{};
 
     bool operator==(const DialogRecord&) const = default;
 };
@@ -46,6 +49,9 @@ public:
     ScriptedDialogs& answerInput(std::optional<std::string> text);  // nullopt = Cancel
     ScriptedDialogs& answerOpenFile(std::optional<std::string> name);
     ScriptedDialogs& answerSaveFile(std::optional<std::string> name);
+    // nullopt = Cancel. A number that is no selectable row throws UnexpectedDialog when asked,
+    // since no user could choose it.
+    ScriptedDialogs& answerRegion(std::optional<int32_t> number);
 
     void message(std::string_view text) override;
     bool askYesNo(std::string_view question, DefaultButton defaultButton) override;
@@ -54,6 +60,7 @@ public:
                                         std::string_view defaultText) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    std::optional<int32_t> chooseRegion(const RegionRequest& request) override;
 
     const std::vector<DialogRecord>& records() const { return m_records; }
     // The texts alone, in order: what most tests compare.
@@ -66,6 +73,7 @@ private:
         DialogKind kind;
         bool accepted;
         std::optional<std::string> text;
+        int32_t number = 0;
     };
 
     void queue(DialogKind kind, bool accepted, std::optional<std::string> text);

@@ -2,13 +2,34 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <vector>
 
 namespace varnix::app {
 
 namespace {
 
 constexpr int kCellPadding = 8;  // px beside the text, both sides together
+// The header item keeps its column's width as the format string set it.
+constexpr int kFormatWidthRole = Qt::UserRole;
+
+int widestLine(const QFontMetrics& metrics, const QString& text)
+{
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    return widest;
+}
+
+int formatWidth(const QTableWidget& grid, int column)
+{
+    const QTableWidgetItem* header = grid.horizontalHeaderItem(column);
+    return header != nullptr ? header->data(kFormatWidthRole).toInt() : 0;
+}
 
 Qt::Alignment alignmentOf(QChar mark)
 {
@@ -47,8 +68,10 @@ void applyFormatString(QTableWidget& grid, const QString& format)
         }
         auto* header = new QTableWidgetItem(field.trimmed());
         header->setTextAlignment(alignment | Qt::AlignVCenter);
+        const int width = characterWidth * static_cast<int>(field.size()) + kCellPadding;
+        header->setData(kFormatWidthRole, width);
         grid.setHorizontalHeaderItem(column, header);
-        grid.setColumnWidth(column, characterWidth * static_cast<int>(field.size()) + kCellPadding);
+        grid.setColumnWidth(column, width);
     }
 }
 
@@ -70,6 +93,48 @@ QString cellText(const QTableWidget& grid, int row, int column)
 {
     const QTableWidgetItem* item = grid.item(row, column);
     return item != nullptr ? item->text() : QString();
+}
+
+int neededColumnWidth(const QTableWidget& grid, int column)
+{
+    const QTableWidgetItem* header = grid.horizontalHeaderItem(column);
+    int widest = grid.horizontalHeader()->isHidden() || header == nullptr
+                     ? 0
+                     : widestLine(QFontMetrics(grid.horizontalHeader()->font()), header->text());
+    const QFontMetrics cells(grid.font());
+    for (int row = 0; row < grid.rowCount(); ++row) {
+        widest = std::max(widest, widestLine(cells, cellText(grid, row, column)));
+    }
+    return widest + kCellPadding;
+}
+
+int columnSpace(const QTableWidget& grid)
+{
+    const QHeaderView& rows = *grid.verticalHeader();
+    int height = grid.rowCount() * rows.defaultSectionSize();
+    if (!grid.horizontalHeader()->isHidden()) {
+        height += grid.horizontalHeader()->height();
+    }
+    const bool scrolls = height > grid.contentsRect().height();
+    return grid.contentsRect().width() -
+           (scrolls ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0);
+}
+
+void fitColumns(QTableWidget& grid)
+{
+    std::vector<int> needed;
+    int neededTotal = 0;
+    int formatTotal = 0;
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        needed.push_back(neededColumnWidth(grid, column));
+        neededTotal += needed.back();
+        formatTotal += formatWidth(grid, column);
+    }
+    const int spare = std::max(0, columnSpace(grid) - neededTotal);
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        const int share = formatTotal > 0 ? spare * formatWidth(grid, column) / formatTotal : 0;
+        grid.setColumnWidth(column, needed[static_cast<std::size_t>(column)] + share);
+    }
 }
 
 }  // namespace varnix::app

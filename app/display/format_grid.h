@@ -21,4 +21,18 @@ void setCellText(QTableWidget& grid, int row, int column, const QString& text);
 // The text of a cell, empty where none was written.
 QString cellText(const QTableWidget& grid, int row, int column);
 
+// The width a column needs to show its heading and every cell whole, each line of a cell
+// measured on its own.
+int neededColumnWidth(const QTableWidget& grid, int column);
+
+// The width the columns share: the grid's inside its frame, less the vertical scroll bar when
+// the rows need one. Taken from the sizes set rather than from the scroll area, which lays
+// itself out only once it is shown.
+int columnSpace(const QTableWidget& grid);
+
+// The blanks of a format string were counted for a narrower font than today's, so they no longer
+// make room for the texts by themselves: each column gets the width its heading and cells need,
+// and what the grid has beyond that is shared in the format string's proportions.
+void fitColumns(QTableWidget& grid);
+
 }  // namespace varnix::app

@@ -138,6 +138,14 @@ void frmCorrelation::sizeGridFor(int order)
     grid.setVerticalScrollBarPolicy(policy(both || sizing.scrollBars == ScrollBars::Vertical));
     setSectionSize(*grid.verticalHeader(), order, sizing.rowHeight);
     setSectionSize(*grid.horizontalHeader(), order, sizing.columnWidth);
+    // The cells keep the size the rule gives them; the grid gives up the few pixels they leave
+    // over, which would show a sliver of the next column and row with its numbers cut.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int frame = 2 * grid.frameWidth();
+    const int shownColumns = std::min(order, kCorrelationGridLimit);
+    const int shownRows = std::min(order, kCorrelationGridLimit);
+    grid.resize(shownColumns * sizing.columnWidth + frame + (order > shownRows ? bar : 0),
+                shownRows * sizing.rowHeight + frame + (order > shownColumns ? bar : 0));
 }
 
 void frmCorrelation::cmdClose_Click()

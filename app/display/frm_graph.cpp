@@ -3,6 +3,8 @@
 #include "apply_colours.h"
 #include "core/number_format.h"
 #include "core/zoom.h"
+#include "display/chart_drawing.h"
+#include "display/figure_export.h"
 #include "fonts.h"
 #include "up_down.h"
 
@@ -11,12 +13,14 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPen>
+#include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 
 namespace varnix::app {
 
@@ -33,26 +37,22 @@ constexpr double kGraphWidth = 95.0;
 constexpr double kGraphHeight = 84.0;
 constexpr double kBandTop = 85.0;
 constexpr double kBandHeight = 14.0;
+// The band's two rows: read-outs and peak selector above, the export button below.
+constexpr double kUpperRow = 0.3;
+constexpr double kLowerRow = 0.75;
 constexpr double kSelectorLeft = 40.0;
 constexpr int kSelectorGap = 4;  // px between the selector's caption, box and buttons
 constexpr int kPeakDigits = 3;
-
-constexpr double kTitleScale = 1.25;  // the graph title in the large font's size
 
 QString text(std::string_view value)
 {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-QVector<double> toQVector(const std::vector<double>& values)
-{
-    return QVector<double>(values.begin(), values.end());
-}
-
 }  // namespace
 
-frmGraph::frmGraph(Module1& module, MenuState& menu, QWidget* parent)
-    : QWidget(parent), m_module(module), m_menu(menu)
+frmGraph::frmGraph(Module1& module, Dialogs& dialogs, MenuState& menu, QWidget* parent)
+    : QWidget(parent), m_module(module), m_dialogs(dialogs), m_menu(menu)
 {
     setObjectName(QStringLiteral("frmGraph"));
     setWindowTitle(QStringLiteral("Plot"));
@@ -74,16 +74,6 @@ QRect frmGraph::geometryFor(int innerWidth, int innerHeight)
     return {width, 0, width, static_cast<int>(kHeightShare * innerHeight)};
 }
 
-QPen frmGraph::penFor(int32_t colourCode, int32_t styleCode)
-{
-    const Rgb colour = colourOfCode(colourCode);
-    const LineStyle style = styleOfCode(styleCode);
-    QPen pen(QColor(colour.red, colour.green, colour.blue));
-    pen.setWidthF(style.width);
-    pen.setStyle(style.dashed ? Qt::DashLine : Qt::SolidLine);
-    return pen;
-}
-
 // ---- controls -----------------------------------------------------------------------------
 
 void frmGraph::createControls()
@@ -91,13 +81,6 @@ void frmGraph::createControls()
     m_graph = new QCustomPlot(this);
     m_graph->setObjectName(QStringLiteral("Graph1"));
     m_graph->setMouseTracking(true);
-    QFont titleFont = font();
-    titleFont.setPointSizeF(kTitleScale * titleFont.pointSizeF());
-    titleFont.setBold(true);
-    m_title = new QCPTextElement(m_graph, text(kGraphTitle), titleFont);
-    m_graph->plotLayout()->insertRow(0);
-    m_graph->plotLayout()->addElement(0, 0, m_title);
-    m_graph->xAxis->setLabel(text(kKineticAxisTitle));
     connect(m_graph, &QCustomPlot::mousePress, this, &frmGraph::Graph1_MouseDown);
     connect(m_graph, &QCustomPlot::mouseMove, this, &frmGraph::Graph1_MouseMove);
     connect(m_graph, &QCustomPlot::mouseRelease, this, &frmGraph::Graph1_MouseUp);
@@ -131,6 +114,7 @@ void frmGraph::createControls()
     }
     m_optZoom->setChecked(true);
     m_optReset->setEnabled(false);  // nothing to reset before a zoom
+    createExportMenu();
     // Clicked, not toggled: choosing Zoom when it is chosen already (as a fit leaves it) still
     // offers Reset again.
     connect(m_optZoom, &QRadioButton::clicked, this, &frmGraph::optZoom_Click);
@@ -157,6 +141,25 @@ QRadioButton* frmGraph::addOption(const char* caption, const char* name)
     auto* option = new QRadioButton(QString::fromLatin1(caption), m_pic1);
     option->setObjectName(QString::fromLatin1(name));
     return option;
+}
+
+void frmGraph::createExportMenu()
+{
+    m_exportMenu = new QMenu(this);
+    m_exportMenu->setObjectName(QStringLiteral("mnuExport"));
+    const std::array<const char*, 2> captions = {"Export Figure, Single Column (3.5 in) ...",
+                                                 "Export Figure, Double Column (7 in) ..."};
+    for (int index = 0; index < static_cast<int>(captions.size()); ++index) {
+        QAction* item = m_exportMenu->addAction(
+            QString::fromLatin1(captions.at(static_cast<std::size_t>(index))));
+        item->setObjectName(QStringLiteral("mnuExportItem_%1").arg(index));
+        connect(item, &QAction::triggered, this, [this, index] { mnuExportItem_Click(index); });
+    }
+    m_cmdExport = new QPushButton(QStringLiteral("Export ..."), this);
+    m_cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    m_cmdExport->setMenu(m_exportMenu);
+    m_graph->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_graph, &QWidget::customContextMenuRequested, this, &frmGraph::Graph1_ContextMenu);
 }
 
 // ---- window events ------------------------------------------------------------------------
@@ -197,7 +200,7 @@ void frmGraph::PlaceThings()
     const auto px = [](double value) { return static_cast<int>(value); };
     m_graph->setGeometry(px(kGraphLeft * ux), 0, px(kGraphWidth * ux), px(kGraphHeight * uy));
     // One band beneath: the read-outs, the peak selector, then the three options.
-    const double middle = (kBandTop + kBandHeight / 2.0) * uy;
+    const double middle = (kBandTop + kUpperRow * kBandHeight) * uy;
     const auto place = [&](QWidget* w, double left, double wide) {
         const int high = w->sizeHint().height();
         w->setGeometry(px(left * ux), px(middle) - high / 2, px(wide * ux), high);
@@ -214,6 +217,10 @@ void frmGraph::PlaceThings()
         left += size.width() + kSelectorGap;
     }
     m_pic1->setGeometry(px(70.0 * ux), px(kBandTop * uy), px(27.5 * ux), px(kBandHeight * uy));
+    const QSize button = m_cmdExport->sizeHint();
+    m_cmdExport->setGeometry(px(kGraphLeft * ux),
+                             px((kBandTop + kLowerRow * kBandHeight) * uy) - button.height() / 2,
+                             button.width(), button.height());
 }
 
 void frmGraph::resizeEvent(QResizeEvent* event)
@@ -236,27 +243,8 @@ void frmGraph::closeEvent(QCloseEvent* event)
 void frmGraph::showPicture(const PlotPicture& picture)
 {
     m_module.plotShown = false;
-    m_graph->clearGraphs();
-    for (const PlotSet& set : picture.sets) {
-        QCPGraph* graph = m_graph->addGraph();
-        graph->setPen(penFor(set.colour, set.style));
-        // The measured spectrum is the first set: a noisy line of many points, which smoothing
-        // would slow down more than it would improve.
-        graph->setAntialiased(graph != m_graph->graph(0));
-        // Sorting is QCustomPlot's way to order the keys; energies that rise already need none.
-        graph->setData(toQVector(set.x), toQVector(set.y),
-                       std::is_sorted(set.x.begin(), set.x.end()));
-    }
-    QCPAxis* energy = m_graph->xAxis;
-    energy->setRange(picture.xLow, picture.xHigh);
-    energy->setRangeReversed(picture.binding);
-    energy->ticker()->setTickCount(picture.xDivisions);
-    energy->setLabel(QString::fromStdString(picture.xTitle));
-    m_title->setText(QString::fromStdString(picture.title));
-    // The intensity axis follows what is drawn, with a little room above and below.
-    constexpr double kIntensityMargin = 1.1;
-    m_graph->yAxis->rescale();
-    m_graph->yAxis->scaleRange(kIntensityMargin);
+    m_picture = picture;
+    drawPicture(*m_graph, picture, kWindowLook);
     // Shown first: a hidden chart has no paint buffer to draw into.
     m_graph->show();
     m_graph->replot();
@@ -318,6 +306,20 @@ void frmGraph::Graph1_MouseUp(QMouseEvent* event)
     } else if (outcome == ZoomOutcome::NoPointsInside) {
         emit statusMessage(text(kEmptyZoomStatus));
     }
+}
+
+// ---- export ------------------------------------------------------------------------------
+
+void frmGraph::Graph1_ContextMenu(const QPoint& at)
+{
+    m_exportMenu->popup(m_graph->mapToGlobal(at));
+}
+
+void frmGraph::mnuExportItem_Click(int index)
+{
+    const FigureWidth width = index == 0 ? FigureWidth::SingleColumn : FigureWidth::DoubleColumn;
+    exportFigure(m_module, m_dialogs, width,
+                 [this](const FigureFile& file) { return writeFigure(m_picture, file); });
 }
 
 // ---- options ------------------------------------------------------------------------------

@@ -8,22 +8,28 @@
 // (txtPeak, UpDownPeak) is shown and follows its selected peak, and in Select mode a release in
 // the chart asks, by peakMoved, to move that peak there. A peak number typed or stepped here is
 // passed on by peakChosen; the main window hands both to the setup window.
+//
+// The chart's context menu and the button cmdExport offer the picture shown as a figure for a
+// paper, one or two journal columns wide (core/plot_export.h); the file is chosen through the
+// save dialog of Dialogs.
 #pragma once
 
+#include "core/dialogs.h"
 #include "core/menu_state.h"
 #include "core/module1.h"
+#include "core/plot_export.h"
 #include "core/plot_sets.h"
 
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 
-class QCPTextElement;
 class QCustomPlot;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMouseEvent;
-class QPen;
+class QPushButton;
 class QRadioButton;
 class QRubberBand;
 
@@ -35,19 +41,20 @@ class frmGraph : public QWidget {
     Q_OBJECT
 
 public:
-    frmGraph(Module1& module, MenuState& menu, QWidget* parent = nullptr);
+    frmGraph(Module1& module, Dialogs& dialogs, MenuState& menu, QWidget* parent = nullptr);
     ~frmGraph() override;
 
     // The sub-window's place in a main window whose inner area is innerWidth × innerHeight:
     // the right half, at the top.
     static QRect geometryFor(int innerWidth, int innerHeight);
 
-    // The pen of a colour code and a style code.
-    static QPen penFor(int32_t colourCode, int32_t styleCode);
-
-    // Plot's drawing: one graph per set, the fixed X limits, titles, a reversed axis for binding
-    // energies; then the chart is shown and plotShown set.
+    // Plot's drawing (display/chart_drawing.h): one graph per set, the limits, titles, ticks and
+    // legend, a reversed axis for binding energies; then the chart is shown and plotShown set.
+    // The picture is kept for an export.
     void showPicture(const PlotPicture& picture);
+
+    // Export > single column (0) or double column (1): the picture shown, as a figure.
+    void mnuExportItem_Click(int index);
 
     // The calculation and fit commands switch the modes off while they run.
     void setModeOptionsEnabled(bool enabled);
@@ -69,6 +76,9 @@ public:
     QLineEdit* txtY() const { return m_txtY; }
     QLineEdit* txtPeak() const { return m_txtPeak; }
     UpDown* UpDownPeak() const { return m_upDownPeak; }
+    QPushButton* cmdExport() const { return m_cmdExport; }
+    // The menu of cmdExport and of the chart's context menu.
+    QMenu* exportMenu() const { return m_exportMenu; }
 
 signals:
     // A zoom or Reset changed the data: redraw with the current plot type and apply the menu
@@ -94,6 +104,8 @@ private:
     QLabel* addLabel(const char* caption, const char* name);
     QLineEdit* addReadout(const char* name);
     QRadioButton* addOption(const char* caption, const char* name);
+    void createExportMenu();
+    void Graph1_ContextMenu(const QPoint& at);
     void Form_Load();
     void PlaceThings();
     void Graph1_MouseDown(QMouseEvent* event);
@@ -106,14 +118,15 @@ private:
     double energyAt(int x) const;
 
     Module1& m_module;
+    Dialogs& m_dialogs;
     MenuState& m_menu;
+    PlotPicture m_picture;  // as last shown
     bool m_loaded = false;
     bool m_dragging = false;
     QPoint m_pressPoint;
     double m_pressEnergy = 0.0;  // shown energy under the press
 
     QCustomPlot* m_graph = nullptr;
-    QCPTextElement* m_title = nullptr;
     QRubberBand* m_rubberBand = nullptr;
     QWidget* m_pic1 = nullptr;
     QRadioButton* m_optSelect = nullptr;
@@ -126,6 +139,8 @@ private:
     QLineEdit* m_txtY = nullptr;
     QLineEdit* m_txtPeak = nullptr;
     UpDown* m_upDownPeak = nullptr;
+    QPushButton* m_cmdExport = nullptr;
+    QMenu* m_exportMenu = nullptr;
 };
 
 }  // namespace varnix::app

@@ -6,13 +6,15 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -34,6 +36,11 @@ constexpr int kNarrowScreen = 1024;  // px
 constexpr double kNarrowScreenColumnShare = 0.18;
 constexpr double kWideScreenColumnShare = 0.14;
 constexpr int kLinePadding = 6;  // px around the two lines of a cell
+// The widest condition number: four decimals and an exponent of up to three digits.
+constexpr const char* kWidestConditionNumber = "0.0000E+000";
+constexpr int kLineEditHintLetters = 17;  // a line edit's size hint: its frame around 17 'x'
+// The commands' grid: the two buttons, the free room, then the condition number when beside them.
+constexpr int kCommandsStretchColumn = 2;
 
 QString text(const std::string& s)
 {
@@ -107,24 +114,31 @@ void frmResults::createControls()
     m_txtCond->setObjectName(QStringLiteral("txtCond"));
     m_txtCond->setReadOnly(true);
     m_txtCond->setFont(RegularFont());
+    // A box too narrow scrolls to its end and drops leading digits: 9.8807E+10 would read
+    // 8807E+10.
+    const QFontMetrics metrics(m_txtCond->font());
+    m_txtCond->setMinimumWidth(m_txtCond->sizeHint().width() -
+                               kLineEditHintLetters * metrics.horizontalAdvance(QLatin1Char('x')) +
+                               metrics.horizontalAdvance(QLatin1String(kWidestConditionNumber)));
     connect(m_cmdUpdate, &QPushButton::clicked, this, &frmResults::cmdUpdate_Click);
     connect(m_cmdCorrelation, &QPushButton::clicked, this, &frmResults::cmdCorrelation_Click);
 }
 
 void frmResults::layoutControls()
 {
-    auto* band = new QHBoxLayout;
-    band->addWidget(m_cmdUpdate);
-    band->addWidget(m_cmdCorrelation);
-    band->addStretch();
-    band->addWidget(m_lblCond);
-    band->addWidget(m_txtCond);
+    m_commands = new QGridLayout;
+    m_commands->addWidget(m_cmdUpdate, 0, 0);
+    m_commands->addWidget(m_cmdCorrelation, 0, 1);
+    m_commands->setColumnStretch(kCommandsStretchColumn, 1);
+    placeConditionNumber();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_lblDS);
+    // As high as its rows, the room left below the commands rather than inside the grid.
     layout->addWidget(m_grdDS, 1);
     layout->addWidget(m_lblPoly);
     layout->addWidget(m_grdPolynomial, 0, Qt::AlignLeft);
-    layout->addLayout(band);
+    layout->addLayout(m_commands);
+    layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
 }
 
 int frmResults::rowHeight() const
@@ -138,29 +152,78 @@ void frmResults::formatPeakGrid()
 {
     applyFormatString(*m_grdDS, QString::fromLatin1(peakGridFormat(m_module.spectrum.binding)));
     m_grdDS->setRowCount(std::max(m_module.configuration.nds, 0));
-    setRowHeights(*m_grdDS, rowHeight());
+    sizePeakGrid();
+}
+
+// Columns as wide as their texts and the window allow, the grid as high as its rows (and the
+// scroll bar, when the columns are wider than the window).
+void frmResults::sizePeakGrid()
+{
+    QTableWidget& grid = *m_grdDS;
+    const int height = rowHeight();
+    setRowHeights(grid, height);
+    fitColumns(grid);
+    int columns = 0;
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        columns += grid.columnWidth(column);
+    }
+    const int scrollBar =
+        columns > columnSpace(grid) ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    grid.setMaximumHeight((grid.rowCount() + 1) * height + 2 * grid.frameWidth() + scrollBar);
 }
 
 void frmResults::formatPolynomialGrid(int coefficients)
 {
     applyFormatString(*m_grdPolynomial, QString::fromLatin1(polynomialGridFormat(coefficients)));
     m_grdPolynomial->setRowCount(1);
-    const int height = rowHeight();
-    setRowHeights(*m_grdPolynomial, height);
-    const bool narrow = QGuiApplication::primaryScreen()->geometry().width() < kNarrowScreen;
-    const int share =
-        static_cast<int>((narrow ? kNarrowScreenColumnShare : kWideScreenColumnShare) * width());
-    int gridWidth = 2 * m_grdPolynomial->frameWidth();
-    for (int column = 0; column < m_grdPolynomial->columnCount(); ++column) {
-        m_grdPolynomial->setColumnWidth(column,
-                                        std::max(share, m_grdPolynomial->columnWidth(column)));
-        gridWidth += m_grdPolynomial->columnWidth(column);
-    }
-    m_grdPolynomial->setFixedSize(gridWidth, 2 * height + 2 * m_grdPolynomial->frameWidth());
     m_grdPolynomial->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grdPolynomial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grdPolynomial->setVisible(coefficients > 0);
     m_lblPoly->setVisible(coefficients > 0);
+    sizePolynomialGrid();
+}
+
+// Each coefficient column the preset share of the window's width, or as wide as its text needs.
+void frmResults::sizePolynomialGrid()
+{
+    QTableWidget& grid = *m_grdPolynomial;
+    const int height = rowHeight();
+    setRowHeights(grid, height);
+    const bool narrow = QGuiApplication::primaryScreen()->geometry().width() < kNarrowScreen;
+    const int share =
+        static_cast<int>((narrow ? kNarrowScreenColumnShare : kWideScreenColumnShare) * width());
+    int gridWidth = 2 * grid.frameWidth();
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        grid.setColumnWidth(column, std::max(share, neededColumnWidth(grid, column)));
+        gridWidth += grid.columnWidth(column);
+    }
+    grid.setFixedSize(gridWidth, 2 * height + 2 * grid.frameWidth());
+}
+
+// Beside the commands where the window is wide enough for all four whole, else below them: a
+// narrow window would squeeze the commands' captions and the number.
+void frmResults::placeConditionNumber()
+{
+    const int spacing = std::max(0, m_commands->horizontalSpacing());
+    const QMargins margins = layout() != nullptr ? layout()->contentsMargins() : QMargins();
+    const int oneRow = m_cmdUpdate->sizeHint().width() + m_cmdCorrelation->sizeHint().width() +
+                       m_lblCond->sizeHint().width() + m_txtCond->minimumWidth() + 3 * spacing +
+                       margins.left() + margins.right();
+    const bool below = width() < oneRow;
+    m_commands->removeWidget(m_lblCond);
+    m_commands->removeWidget(m_txtCond);
+    const int row = below ? 1 : 0;
+    const int column = below ? 0 : kCommandsStretchColumn + 1;
+    m_commands->addWidget(m_lblCond, row, column);
+    m_commands->addWidget(m_txtCond, row, column + 1, Qt::AlignLeft);
+}
+
+void frmResults::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeConditionNumber();
+    sizePeakGrid();
+    sizePolynomialGrid();
 }
 
 bool frmResults::UpdateResults()
@@ -191,6 +254,7 @@ void frmResults::showPeakRows(const std::vector<PeakRow>& rows)
             setCellText(*m_grdDS, r, c, text(row[static_cast<std::size_t>(c)]));
         }
     }
+    sizePeakGrid();
 }
 
 void frmResults::showCoefficients(const std::vector<std::string>& coefficients)
@@ -202,6 +266,7 @@ void frmResults::showCoefficients(const std::vector<std::string>& coefficients)
     for (int c = 0; c < count; ++c) {
         setCellText(*m_grdPolynomial, 0, c, text(coefficients[static_cast<std::size_t>(c)]));
     }
+    sizePolynomialGrid();
 }
 
 void frmResults::hideCommands()

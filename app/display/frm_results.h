@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -75,12 +76,17 @@ signals:
 protected:
     // Form_Unload.
     void closeEvent(QCloseEvent* event) override;
+    // The rows follow the window's height and the columns its width.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createControls();
     void layoutControls();
     void formatPeakGrid();
+    void sizePeakGrid();
     void formatPolynomialGrid(int coefficients);
+    void sizePolynomialGrid();
+    void placeConditionNumber();
     int rowHeight() const;
     void showPeakRows(const std::vector<PeakRow>& rows);
     void showCoefficients(const std::vector<std::string>& coefficients);
@@ -98,6 +104,7 @@ private:
     QPushButton* m_cmdCorrelation = nullptr;
     QLabel* m_lblCond = nullptr;
     QLineEdit* m_txtCond = nullptr;
+    QGridLayout* m_commands = nullptr;
 };
 
 }  // namespace varnix::app

@@ -6,14 +6,10 @@
 #include "fonts.h"
 
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
-
-#include <algorithm>
 
 namespace varnix::app {
 
@@ -33,24 +29,9 @@ constexpr double kCloseTop = 92.5;
 constexpr double kCloseWidth = 10.0;
 constexpr double kCloseHeight = 5.0;
 
-constexpr int kCellPadding = 8;  // px beside a cell's text, both sides together
-
 int share(double hundredths, int length)
 {
     return static_cast<int>(hundredths / 100.0 * length);
-}
-
-// The width the columns have: the grid's, less its frame and the vertical scroll bar when the
-// rows need one. Taken from the sizes set rather than from the scroll area, which lays itself
-// out only once it is shown.
-int gridWidth(const QTableWidget& grid)
-{
-    const QHeaderView& rows = *grid.verticalHeader();
-    const int height =
-        grid.horizontalHeader()->height() + grid.rowCount() * rows.defaultSectionSize();
-    const bool scrolls = height > grid.contentsRect().height();
-    return grid.contentsRect().width() -
-           (scrolls ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0);
 }
 
 }  // namespace
@@ -94,37 +75,6 @@ void frmAllParameters::DrawGrid()
                         QString::fromStdString(rows[r][column]));
         }
     }
-    m_formatWidths.clear();
-    for (int column = 0; column < m_grdDS->columnCount(); ++column) {
-        m_formatWidths.push_back(m_grdDS->columnWidth(column));
-    }
-}
-
-// The format string's blanks set the columns' widths for a narrower font than today's: each
-// column is as wide as its heading and cells need, and what the grid has beyond that is shared
-// in the format string's proportions.
-void frmAllParameters::fitColumns()
-{
-    QTableWidget& grid = *m_grdDS;
-    const QFontMetrics cells(grid.font());
-    const QFontMetrics headings(grid.horizontalHeader()->font());
-    std::vector<int> needed;
-    int neededTotal = 0;
-    int formatTotal = 0;
-    for (int column = 0; column < grid.columnCount(); ++column) {
-        int widest = headings.horizontalAdvance(grid.horizontalHeaderItem(column)->text());
-        for (int row = 0; row < grid.rowCount(); ++row) {
-            widest = std::max(widest, cells.horizontalAdvance(cellText(grid, row, column)));
-        }
-        needed.push_back(widest + kCellPadding);
-        neededTotal += needed.back();
-        formatTotal += m_formatWidths.at(static_cast<std::size_t>(column));
-    }
-    const int spare = std::max(0, gridWidth(grid) - neededTotal);
-    for (int column = 0; column < grid.columnCount(); ++column) {
-        const auto c = static_cast<std::size_t>(column);
-        grid.setColumnWidth(column, needed[c] + spare * m_formatWidths[c] / formatTotal);
-    }
 }
 
 // Every row, the heading included, is a share of the window's outer height, frame and caption
@@ -144,7 +94,7 @@ void frmAllParameters::placeControls()
     rows.setSectionResizeMode(QHeaderView::Fixed);
     rows.setDefaultSectionSize(rowHeight);
     m_grdDS->horizontalHeader()->setFixedHeight(rowHeight);
-    fitColumns();
+    fitColumns(*m_grdDS);
 }
 
 void frmAllParameters::resizeEvent(QResizeEvent* event)

@@ -8,8 +8,6 @@
 #include <QRect>
 #include <QWidget>
 
-#include <vector>
-
 class QPushButton;
 class QTableWidget;
 
@@ -40,13 +38,11 @@ protected:
 private:
     void DrawGrid();
     void placeControls();
-    void fitColumns();
     void cmdClose_Click();
 
     Module1& m_module;
     QTableWidget* m_grdDS = nullptr;
     QPushButton* m_cmdClose = nullptr;
-    std::vector<int> m_formatWidths;  // the columns' widths as the format string sets them
 };
 
 }  // namespace varnix::app

@@ -5,6 +5,7 @@
 #include "spectrum.h"
 
 #include "formats/reader_support.h"
+#include "region_name.h"
 #include "text.h"
 
 #include <algorithm>
@@ -100,6 +101,33 @@ std::string_view extensionOf(std::string_view path)
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
 }
 
+// The program's own layout and plain columns hold one spectrum, listed as the file's only
+// one; another number is refused as in the formats that hold several.
+SpectrumData onlySpectrum(SpectrumData data, RegionNumber wanted)
+{
+    if (data.status == kReadHeaderError) {
+        return data;
+    }
+    RegionSummary summary;
+    summary.name = "spectrum";
+    summary.points = data.energies.size();
+    summary.scale = data.binding ? EnergyScale::Binding : EnergyScale::Kinetic;
+    if (!data.energies.empty()) {
+        summary.firstEnergy = data.energies.front();
+        summary.lastEnergy = data.energies.back();
+    }
+    if (data.photonEnergyStated) {
+        summary.photonEnergy = data.photonEnergy;
+    }
+    if (wanted && *wanted != 1) {
+        return reader::listedFailure(
+            "Data", reader::whyNotReadable("spectrum", {summary}, 1, *wanted), {summary});
+    }
+    data.regions = {std::move(summary)};
+    data.region = 1;
+    return data;
+}
+
 }  // namespace
 
 void SpectrumData::addHeader(std::string_view line)
@@ -120,19 +148,26 @@ void SpectrumData::addHeader(std::string_view line)
     header.push_back(std::move(kept));
 }
 
-SpectrumData readSpectrumFile(const std::string& path)
+SpectrumData readSpectrumFile(const std::string& name)
 {
-    const auto text = readFile(path);
+    const RegionName named = splitRegionName(name);
+    const auto text = readFile(named.file);
     if (!text) {
         SpectrumData data;
         data.status = kReadHeaderError;
         data.addHeader("The file cannot be read, is not a regular file or is too large");
         return data;
     }
-    return parseSpectrum(*text, extensionOf(path));
+    return parseSpectrum(*text, extensionOf(named.file), named.region);
 }
 
-SpectrumData parseSpectrum(std::string_view text, std::string_view extension)
+std::vector<RegionSummary> listRegions(const std::string& path)
+{
+    const auto text = readFile(path);
+    return text ? parseSpectrum(*text, extensionOf(path)).regions : std::vector<RegionSummary>{};
+}
+
+SpectrumData parseSpectrum(std::string_view text, std::string_view extension, RegionNumber region)
 {
     // Windows editors put a byte-order mark before the first line; it is no part of the text.
     if (text.starts_with("\xEF\xBB\xBF")) {
@@ -142,24 +177,24 @@ SpectrumData parseSpectrum(std::string_view text, std::string_view extension)
     constexpr std::size_t kSignatureLines = 32;
     const auto lines = openingLines(text, kSignatureLines);
     if (isVamas(lines)) {
-        return parseVamas(text);
+        return parseVamas(text, region);
     }
     if (isScienta(lines)) {
-        return parseScienta(text);
+        return parseScienta(text, region);
     }
     if (isSpecsXy(lines)) {
-        return parseSpecsXy(text);
+        return parseSpecsXy(text, region);
     }
     if (isCasaText(lines)) {
-        return parseCasaText(text);
+        return parseCasaText(text, region);
     }
     if (extension.starts_with('.')) {
         extension.remove_prefix(1);
     }
     if (isVarnixDat(lines) || (startsWithNumber(lines) && iequals(extension, "dat"))) {
-        return parseVarnixDat(text);
+        return onlySpectrum(parseVarnixDat(text), region);
     }
-    return parseColumns(text);
+    return onlySpectrum(parseColumns(text), region);
 }
 
 }  // namespace varnix::io

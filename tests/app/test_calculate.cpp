@@ -14,7 +14,10 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -257,6 +260,75 @@ TEST(EngineCallFailure, NothingChangesWhenTheEngineDidNothingOrIsMissing)
     EXPECT_EQ(m, contradicting);
 }
 
+// ---- The engine call through a runner, as the window runs it on a worker thread ----
+
+using Call = std::function<void()>;
+
+struct RunnerCase {
+    const char* name;
+    // What reaches the records while the call runs, as an event the window let through would.
+    std::function<void(Module1&)> meanwhile;
+    std::function<void(const Call&)> run;
+    bool runs;  // else callEngine throws and the records stay as they were
+};
+
+void onAnotherThread(const Call& call)
+{
+    std::thread worker(call);
+    worker.join();
+}
+
+class EngineRunnerCall : public testing::TestWithParam<RunnerCase> {};
+
+TEST_P(EngineRunnerCall, TheCallWorksOnItsOwnCopiesAndIsCommittedAfterIt)
+{
+    const RunnerCase& c = GetParam();
+    Module1 m = syntheticModule();
+    ScriptedDialogs dialogs;
+    ASSERT_EQ(InitPar(m, dialogs), kInitParReady);
+    LibraryLoader loader;
+    Module1 expected = m;
+    const EngineCallResult expectedResult =
+        callEngine(expected, loader, kEngineIterate, m.fitControls.lambda);
+    ASSERT_NE(expected.spectrum.calculated, m.spectrum.calculated) << "the call must show";
+
+    const EngineRunner runner = [&](const Call& call) {
+        c.meanwhile(m);
+        const Module1 beforeCall = m;
+        c.run(call);
+        EXPECT_EQ(m, beforeCall) << "the call wrote a record itself";
+    };
+    if (!c.runs) {
+        const Module1 before = m;
+        EXPECT_ANY_THROW(callEngine(m, loader, kEngineIterate, m.fitControls.lambda, runner));
+        EXPECT_EQ(m, before);
+        return;
+    }
+    EXPECT_EQ(callEngine(m, loader, kEngineIterate, m.fitControls.lambda, runner), expectedResult);
+    // Bit for bit: the same engine on the same inputs, only on another thread.
+    EXPECT_EQ(m.spectrum.calculated, expected.spectrum.calculated);
+    EXPECT_EQ(m.fitResults, expected.fitResults);
+    EXPECT_EQ(m.engine.p, expected.engine.p);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Runners, EngineRunnerCall, testing::Values(
+    RunnerCase{"OnAnotherThread", [](Module1&) {}, onAnotherThread, true},
+    RunnerCase{"RecordsChangedWhileItRuns", [](Module1& m) {
+        for (double& count : m.spectrum.counts) {
+            count *= 2.0;
+        }
+        m.engine.p[0] += 1.0;
+        m.engine.factor[5] = 7.0;
+        m.fitControls.simpsonEps = 0.1;
+    }, onAnotherThread, true},
+    RunnerCase{"ReturnsWithoutTheCall", [](Module1&) {}, [](const Call&) {}, false},
+    RunnerCase{"FailsToStart", [](Module1&) {}, [](const Call&) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }, false}),
+    [](const testing::TestParamInfo<RunnerCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
 // ---- Calculate Spectrum ----
 
 // Records what the command asked of the windows, in order.
@@ -264,11 +336,19 @@ struct HookLog {
     Texts calls;
     CalculationHooks hooks()
     {
-        return CalculationHooks{
-            [this](std::string_view text) { calls.push_back(std::string("status:").append(text)); },
-            [this](bool on) { calls.emplace_back(on ? "busy" : "idle"); },
-            [this](bool on) { calls.emplace_back(on ? "modes on" : "modes off"); },
-            [this] { calls.emplace_back("events"); }, [this] { calls.emplace_back("redraw"); }};
+        CalculationHooks h;
+        h.showStatus = [this](std::string_view text) {
+            calls.push_back(std::string("status:").append(text));
+        };
+        h.setBusy = [this](bool on) { calls.emplace_back(on ? "busy" : "idle"); };
+        h.enablePlotModes = [this](bool on) { calls.emplace_back(on ? "modes on" : "modes off"); };
+        h.processEvents = [this] { calls.emplace_back("events"); };
+        h.redrawPlot = [this] { calls.emplace_back("redraw"); };
+        h.runEngine = [this](const Call& call) {
+            calls.emplace_back("engine");
+            call();
+        };
+        return h;
     }
 };
 
@@ -327,9 +407,10 @@ TEST_P(CalculateSpectrum, TheEnginesModelResidualsMenusAndPlot)
     kept.npFull = 99;
     EXPECT_EQ(m.zoom, kept);
     EXPECT_EQ(menu, expectedMenu);
-    const Texts withPlot = {kCalculating, "busy",     "modes off", "events",
+    const Texts withPlot = {kCalculating, "busy",     "modes off", "events", "engine",
                             "idle",       "modes on", "redraw",    kWaiting};
-    const Texts withoutPlot = {kCalculating, "busy", "events", "idle", "redraw", kWaiting};
+    const Texts withoutPlot = {kCalculating, "busy",   "events", "engine",
+                               "idle",       "redraw", kWaiting};
     EXPECT_EQ(log.calls, c.plotOpen ? withPlot : withoutPlot);
 }
 
@@ -361,9 +442,15 @@ TEST(CalculateSpectrumRefused, ChangesNothingButShowsWhy)
 
 // ---- Failures end the program through the exit checks; the records stay as they were ----
 
+enum class Failure {
+    EngineMissing,
+    EngineRefuses,  // a component count that leaves the background no column
+    RunnerFails,    // the call could not be started, as when no thread can be made for it
+};
+
 struct FailureCase {
     const char* name;
-    bool engineMissing;  // else a component count the engine refuses
+    Failure failure;
     bool exitConfirmed;
 };
 
@@ -377,8 +464,8 @@ TEST_P(CalculateSpectrumFailure, MessageThenExitChecks)
     m.calculationDone = true;
     m.residuals.assign(kPoints, 3.0);
     m.fitResults.components.assign(static_cast<std::size_t>(kPoints) * 5, 2.0);
-    if (!c.engineMissing) {
-        m.configuration.ncomp = m.configuration.nds;  // leaves the background no column
+    if (c.failure == Failure::EngineRefuses) {
+        m.configuration.ncomp = m.configuration.nds;
     }
     const Module1 before = m;
     MenuState menu;
@@ -388,14 +475,23 @@ TEST_P(CalculateSpectrumFailure, MessageThenExitChecks)
     ScriptedDialogs dialogs;
     dialogs.answerYesNo(c.exitConfirmed);
     TempFolder folder;
-    LibraryLoader loader = c.engineMissing ? loaderWithout(folder) : LibraryLoader();
+    const bool missing = c.failure == Failure::EngineMissing;
+    LibraryLoader loader = missing ? loaderWithout(folder) : LibraryLoader();
     HookLog log;
+    CalculationHooks hooks = log.hooks();
+    if (c.failure == Failure::RunnerFails) {
+        hooks.runEngine = [&log](const Call&) {
+            log.calls.emplace_back("engine");
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        };
+    }
 
-    const CalculationOutcome outcome = calculateSpectrum(m, dialogs, loader, menu, log.hooks());
+    const CalculationOutcome outcome = calculateSpectrum(m, dialogs, loader, menu, hooks);
 
     EXPECT_EQ(outcome, c.exitConfirmed ? CalculationOutcome::Quit : CalculationOutcome::Abandoned);
-    const std::string message(c.engineMissing ? "Fortran dll ZORVANT.DLL not found - ABORT"
-                                              : "Unknown error in fit program - Abort");
+    const std::string message(missing ? "Fortran dll ZORVANT.DLL not found - ABORT"
+                                      : "Unknown error in fit program - Abort");
     EXPECT_EQ(dialogs.texts(), (Texts{message, kConfigQuestion}));
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
     EXPECT_EQ(m.spectrum, before.spectrum);
@@ -405,7 +501,11 @@ TEST_P(CalculateSpectrumFailure, MessageThenExitChecks)
               std::tuple(true, true, before.plot, before.engineMode));
     EXPECT_EQ(m.exitCancelled, !c.exitConfirmed);
     EXPECT_EQ(menu, expectedMenu);
-    Texts calls = {kCalculating, "busy", "events", "idle"};
+    Texts calls = {kCalculating, "busy", "events"};
+    if (!missing) {
+        calls.emplace_back("engine");
+    }
+    calls.emplace_back("idle");
     if (!c.exitConfirmed) {
         calls.push_back(kWaiting);
     }
@@ -414,10 +514,11 @@ TEST_P(CalculateSpectrumFailure, MessageThenExitChecks)
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Answers, CalculateSpectrumFailure, testing::Values(
-    FailureCase{"EngineMissingExit", true, true},
-    FailureCase{"EngineMissingCancelled", true, false},
-    FailureCase{"EngineRefusesExit", false, true},
-    FailureCase{"EngineRefusesCancelled", false, false}),
+    FailureCase{"EngineMissingExit", Failure::EngineMissing, true},
+    FailureCase{"EngineMissingCancelled", Failure::EngineMissing, false},
+    FailureCase{"EngineRefusesExit", Failure::EngineRefuses, true},
+    FailureCase{"EngineRefusesCancelled", Failure::EngineRefuses, false},
+    FailureCase{"RunnerFailsCancelled", Failure::RunnerFails, false}),
     [](const testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
 // clang-format on
 

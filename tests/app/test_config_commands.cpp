@@ -419,6 +419,9 @@ TEST(ConfigFileChoice, ProposesDataNameThenLastExistingFileThenNone)
     const FileDialogRequest request = configFileRequest(m);
     EXPECT_EQ(request.filter, "User Configuration Files (*.mod);;All Files (*)");
     EXPECT_EQ(request.defaultName, "/some/where/c1s.mod");
+    // Each region of a file gets a model of its own.
+    m.spectrum.fileName = "/some/where/survey.vms#4";
+    EXPECT_EQ(proposedConfigName(m), "/some/where/survey#4.mod");
 }
 
 // ---- Energy menu: peak positions, and both with one amount ----

@@ -3,6 +3,7 @@
 #include "command_fixture.h"
 #include "core/data_commands.h"
 #include "core/data_file_choice.h"
+#include "core/data_regions.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,150 @@ TEST(DataCommands, MissingLibrariesFilesAndRefusedWritesChangeNothing)
     EXPECT_EQ(m.plot.plotType, 0);
     EXPECT_TRUE(menu.saveAsData.enabled);  // there are data to save now
 }
+
+// ---- Files with several spectra: the chooser's rows, the choice, regions that cannot be read ----
+
+struct RowCase {
+    const char* name;
+    const char* file;
+    RegionRow row;  // the row of its number
+};
+
+class RegionRows : public testing::TestWithParam<RowCase> {};
+
+TEST_P(RegionRows, ShowWhatTheFileSays)
+{
+    const RowCase& c = GetParam();
+    const std::vector<RegionRow> rows = regionRows(io::listRegions(dataFile(c.file)));
+    ASSERT_GE(rows.size(), static_cast<std::size_t>(c.row.number));
+    EXPECT_EQ(rows[static_cast<std::size_t>(c.row.number - 1)], c.row);
+}
+
+// Energies read off the files; a kinetic axis gives the binding energies hν − E beside it.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, RegionRows, testing::Values(
+    RowCase{"KineticWithBinding", "real/LG4X_0-150W.vms",
+            {5, "W 4f", "1436.69 → 1461.69 (BE 50 → 25)", "kinetic", "251", "1486.69", true}},
+    RowCase{"Binding", "real/LG4X_Mutlipak_vms.npl",
+            {1, "Block No.1 (C 1s)", "305 → 275", "binding", "601", "1486.6", true}},
+    RowCase{"XyRegion", "real/pynxtools-xps_MgFe2O4_small.xy",
+            {2, "Fe2p", "750 → 695", "binding", "56", "1486.61", true}},
+    RowCase{"EtchTimeNotChosen", "vamas/first_block_not_energy.vms",
+            {1, "depth profile (O 1s)", "", "not an energy axis", "3", "1486.6", false}},
+    RowCase{"EmptyNotChosen", "vamas/empty_block_then_spectrum.vms",
+            {1, "Au 4f empty (Au 4f)", "", "kinetic", "0", "1486.6", false}},
+    RowCase{"PhotonEnergyNotStated", "vamas/photon_not_stated.vms",
+            {1, "Au 4f", "1400.6 → 1402.6", "kinetic", "5", "not stated", true}}),
+    [](const testing::TestParamInfo<RowCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+struct ChoiceCase {
+    const char* name;
+    std::string file;
+    std::string shown;                    // the spectrum on screen, if any, else the one opened
+                                          // last when it ends in "!"
+    std::optional<int32_t> answer;        // the chooser's answer; none: Cancel
+    std::optional<std::string> expected;  // the name to open
+    int32_t proposed = 0;                 // 0: the chooser is not shown
+};
+
+class RegionChoice : public testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(RegionChoice, AsksOnlyForFilesWithSeveralSpectra)
+{
+    const ChoiceCase& c = GetParam();
+    TempFolder start;
+    Module1 m;
+    m.startDirectory = start.path().string();
+    if (c.shown.ends_with('!')) {
+        rememberDataName(m.startDirectory, c.shown.substr(0, c.shown.size() - 1));
+    } else {
+        m.dataLoaded = !c.shown.empty();
+        m.spectrum.fileName = c.shown;
+    }
+    ScriptedDialogs dialogs;
+    if (c.proposed != 0) {
+        dialogs.answerRegion(c.answer);
+    }
+    EXPECT_EQ(chooseDataRegion(m, dialogs, c.file), c.expected);
+    EXPECT_EQ(dialogs.unusedAnswers(), 0U);
+    ASSERT_EQ(dialogs.records().size(), c.proposed == 0 ? 0U : 1U);
+    if (c.proposed != 0) {
+        const DialogRecord& asked = dialogs.records().front();
+        EXPECT_EQ(asked.kind, DialogKind::Region);
+        EXPECT_EQ(asked.text, c.file);
+        EXPECT_EQ(asked.defaultText, std::to_string(c.proposed));
+        EXPECT_EQ(asked.rows, regionRows(io::listRegions(c.file)));
+    }
+}
+
+const std::string kKratos = dataFile("real/LG4X_0-150W.vms");
+const std::string kEtchFirst = dataFile("vamas/first_block_not_energy.vms");
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, RegionChoice, testing::Values(
+    ChoiceCase{"NamesTheRegionChosen", kKratos, "", 4, kKratos + "#4", 1},
+    ChoiceCase{"ProposesTheRegionShown", kKratos, kKratos + "#5", 2, kKratos + "#2", 5},
+    ChoiceCase{"ProposesTheRegionOpenedLast", kKratos, kKratos + "#3!", 3, kKratos + "#3", 3},
+    ChoiceCase{"AnotherFileShownProposesTheFirst", kKratos, kEtchFirst + "#2", 1, kKratos + "#1",
+               1},
+    ChoiceCase{"ProposesTheFirstReadable", kEtchFirst, "", 2, kEtchFirst + "#2", 2},
+    ChoiceCase{"CancelOpensNothing", kKratos, "", std::nullopt, std::nullopt, 1},
+    ChoiceCase{"OneSpectrumIsNotAsked", dataFile("real/lmfitxps_clean_Au_4f.csv"), "", {},
+               dataFile("real/lmfitxps_clean_Au_4f.csv")},
+    ChoiceCase{"ARegionNamedIsNotAsked", kKratos + "#3", "", {}, kKratos + "#3"},
+    ChoiceCase{"NoSpectrumTheReadersKnowIsNotAsked", dataFile("dat/header_only.dat"), "", {},
+               dataFile("dat/header_only.dat")}),
+    [](const testing::TestParamInfo<ChoiceCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+struct RegionOpenCase {
+    const char* name;
+    std::string fileName;
+    std::string message;  // empty: the region opens
+};
+
+class RegionOpen : public testing::TestWithParam<RegionOpenCase> {};
+
+TEST_P(RegionOpen, ReadsTheRegionOrSaysWhyNot)
+{
+    const RegionOpenCase& c = GetParam();
+    Module1 m = earlier();
+    const Module1 before = m;
+    ScriptedDialogs dialogs;
+    LibraryLoader loader;
+    MenuState menu;
+    EXPECT_EQ(OpenData(m, dialogs, loader, menu, c.fileName), c.message.empty());
+    if (!c.message.empty()) {
+        EXPECT_EQ(dialogs.texts(), Texts{c.message});
+        EXPECT_EQ(m, before);
+        return;
+    }
+    EXPECT_TRUE(dialogs.texts().empty());
+    EXPECT_EQ(m.spectrum.fileName, c.fileName);
+    EXPECT_EQ(m.spectrum.np, 301);
+    ASSERT_FALSE(m.spectrum.headerLines.empty());
+    EXPECT_EQ(m.spectrum.headerLines.front(), "Read as VAMAS, block 4 of 5");
+}
+
+const std::string kChooseAnother = " - open the file with Open > Data to choose another";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Names, RegionOpen, testing::Values(
+    RegionOpenCase{"Region", kKratos + "#4", ""},
+    RegionOpenCase{"PastTheLast", kKratos + "#9",
+                   kKratos + ": region 9 does not exist - the file holds 5 spectra" + kChooseAnother},
+    RegionOpenCase{"PastTheOnlyOne", dataFile("dat/crlf.dat") + "#2", dataFile("dat/crlf.dat") +
+                   ": region 2 does not exist - the file holds 1 spectrum" + kChooseAnother},
+    RegionOpenCase{"NotOnAnEnergyAxis", kEtchFirst + "#1", kEtchFirst +
+                   ": region 1 (depth profile (O 1s)) is not on an energy axis" + kChooseAnother},
+    RegionOpenCase{"WithoutPoints", dataFile("vamas/empty_block_then_spectrum.vms") + "#1",
+                   dataFile("vamas/empty_block_then_spectrum.vms") +
+                   ": region 1 (Au 4f empty (Au 4f)) holds no points" + kChooseAnother},
+    RegionOpenCase{"FileGone", dataFile("real/gone.vms") + "#2",
+                   dataFile("real/gone.vms") + "   does not exist  -  open files individually"}),
+    [](const testing::TestParamInfo<RegionOpenCase>& p) { return std::string(p.param.name); });
+// clang-format on
 
 // ---- Save As > Data: kept only when written, then remembered for the next open ----
 

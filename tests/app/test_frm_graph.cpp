@@ -1,10 +1,11 @@
 // The plot window driven offscreen: what Graph1 draws for a picture, the pointer read-outs, a
 // zoom dragged with the mouse, an empty rectangle, Reset, and the mode options. The main window's
 // part (redraw on dataChanged) is played by the fixture.
-#include "qt_environment.h"
 #include "core/plot_sets.h"
+#include "core/scripted_dialogs.h"
 #include "core/zoom.h"
 #include "display/frm_graph.h"
+#include "qt_environment.h"
 #include "up_down.h"
 
 #include <qcustomplot.h>
@@ -23,7 +24,6 @@
 
 namespace varnix::app {
 namespace {
-
 
 using Values = std::vector<double>;
 
@@ -54,7 +54,7 @@ protected:
     // The window as the main window opens it, redrawing whenever the data change.
     frmGraph& opened()
     {
-        m_window = std::make_unique<frmGraph>(m_module, m_menu);
+        m_window = std::make_unique<frmGraph>(m_module, m_dialogs, m_menu);
         QObject::connect(m_window.get(), &frmGraph::dataChanged, [this] { plot(); });
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -89,6 +89,7 @@ protected:
 
     Module1 m_module;
     MenuState m_menu;
+    ScriptedDialogs m_dialogs;
     std::unique_ptr<frmGraph> m_window;
     bool m_bandShownWhileDragging = false;
 };
@@ -190,6 +191,79 @@ TEST_F(PlotWindow, BindingEnergiesDecreaseFromLeftToRight)
     ASSERT_EQ(m_module.spectrum.np, 20);
     EXPECT_EQ(m_module.spectrum.energy.front(), 1206.5);
     EXPECT_EQ(m_module.spectrum.energy.back(), 1225.5);
+}
+
+struct AxisCase {
+    const char* name;
+    double firstShown;  // the first point's energy as the axis shows it
+    int32_t np;         // points 1 eV apart
+    double hmu;         // binding energies when > 0
+    std::vector<QString> energyLabels;
+};
+
+class PlotWindowAxes : public PlotWindow, public testing::WithParamInterface<AxisCase> {};
+
+// Both axes labelled at every major tick, 4 to 8 of them, for an XPS region, a survey and a
+// narrow doublet; the intensity axis titled.
+TEST_P(PlotWindowAxes, ReadableNumbersAtEveryMajorTick)
+{
+    const AxisCase& c = GetParam();
+    const double firstKinetic = c.hmu > 0.0 ? c.hmu - c.firstShown : c.firstShown;
+    fill(m_module, firstKinetic, c.np);
+    m_module.spectrum.binding = c.hmu > 0.0;
+    m_module.spectrum.photonEnergyKnown = m_module.spectrum.binding;
+    m_module.spectrum.hmu = c.hmu;
+    opened();
+    const QVector<QString> energyLabels = graph().xAxis->tickVectorLabels();
+    EXPECT_EQ(std::vector<QString>(energyLabels.begin(), energyLabels.end()), c.energyLabels);
+    const QCPAxis& intensity = *graph().yAxis;
+    EXPECT_EQ(intensity.label(), "Intensity (counts)");
+    const QVector<QString> intensityLabels = intensity.tickVectorLabels();
+    EXPECT_GE(intensityLabels.size(), 4);
+    EXPECT_LE(intensityLabels.size(), 8);
+    for (const QString& label : intensityLabels) {
+        bool number = false;
+        label.toDouble(&number);
+        EXPECT_TRUE(number) << label.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spectra, PlotWindowAxes,
+    testing::Values(AxisCase{"Ag3dBinding",
+                             382.0,
+                             19,
+                             1486.6,
+                             {"365.0", "367.5", "370.0", "372.5", "375.0", "377.5", "380.0"}},
+                    AxisCase{"SurveyBinding",
+                             1200.0,
+                             1201,
+                             1486.6,
+                             {"0", "200", "400", "600", "800", "1000", "1200"}},
+                    AxisCase{"Au4fKinetic", 82.0, 11, 0.0, {"82", "84", "86", "88", "90", "92"}}),
+    [](const testing::TestParamInfo<AxisCase>& item) { return std::string(item.param.name); });
+
+// The legend names what is drawn; a component the records do not hold has no line and no name.
+TEST_F(PlotWindow, LegendNamesEveryLineDrawn)
+{
+    m_module.configuration.nds = 2;
+    m_module.configuration.nbg = 1;
+    ResizeConfiguration(m_module);
+    m_module.fitResults.components.assign(2 * 101, 50.0);  // the second peak and no background
+    m_module.calculationDone = true;
+    choosePlotItem(m_module, m_menu, 4);
+    opened();
+    const QCPLegend& legend = *graph().legend;
+    EXPECT_TRUE(legend.visible());
+    std::vector<QString> names;
+    // The names stand in rows of a grid whose last row may have empty cells.
+    for (int i = 0; i < legend.itemCount(); ++i) {
+        if (auto* item = qobject_cast<QCPPlottableLegendItem*>(legend.item(i))) {
+            names.push_back(item->plottable()->name());
+        }
+    }
+    EXPECT_EQ(names, (std::vector<QString>{"Data", "Fit", "Peak 1", "Peak 2",
+                                           QString::fromUtf8("Residuals \u00d710")}));
 }
 
 TEST_F(PlotWindow, PointerReadoutsInDataUnits)

@@ -2,16 +2,18 @@
 // the energy shift, the header window and the exit checks, through the real file routines of
 // the output folder and the scripted dialogs, in a temporary start directory seeded with the
 // example settings and fit controls.
-#include "qt_environment.h"
 #include "apply_colours.h"
 #include "command_fixture.h"
+#include "contrast_reference.h"
 #include "core/data_commands.h"
 #include "core/data_file_choice.h"
 #include "core/startup.h"
 #include "display/frm_graph.h"
 #include "editor/frm_header.h"
 #include "frm_main.h"
+#include "qt_environment.h"
 
+#include <qcustomplot.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -27,7 +29,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
-#include <qcustomplot.h>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,6 @@ namespace varnix::app {
 namespace {
 
 using namespace test;
-
 
 const std::string kExitDataQuestion =
     "Modified Experimental Data Not Saved - Continue Exit Anyway?";
@@ -232,7 +232,8 @@ TEST_F(MainWindow, OpenAllFilesOpensTheRememberedSpectrumWithoutADialog)
     frmMain& w = started();
     const std::string file = example("synthetic_c1s.dat");
     std::ofstream(m_folder.file("last_data.dat")) << "\"" << file << "\"\n";
-    std::ofstream(m_folder.file("last_config.dat")) << "\"" << example("synthetic_c1s.cfg") << "\"\n";
+    std::ofstream(m_folder.file("last_config.dat"))
+        << "\"" << example("synthetic_c1s.cfg") << "\"\n";
     action("mnuOpenItem_0")->trigger();
 
     EXPECT_TRUE(m_dialogs.records().empty());
@@ -586,6 +587,7 @@ TEST(ApplyColours, EachKindOfControlGetsItsColours)
     auto* option = new QRadioButton(&window);
     auto* container = new QWidget(&window);
     auto* inner = new QLineEdit(container);  // a text box inside a frame is still a text box
+    auto* bar = new QMenuBar(&window);
     ApplyColours(window, colours);
 
     EXPECT_EQ(masked->palette().color(QPalette::Base), QColor(Qt::white));
@@ -603,6 +605,27 @@ TEST(ApplyColours, EachKindOfControlGetsItsColours)
     EXPECT_EQ(inner->palette().color(QPalette::Base), kYellow);
     EXPECT_EQ(window.palette().color(QPalette::Window), kLightBlue);
     EXPECT_EQ(window.palette().color(QPalette::WindowText), kRed);
+    EXPECT_EQ(bar->palette().color(QPalette::ButtonText), kRed);  // the entries' text
+
+    // Disabled text readable on its own background, whatever the colours.
+    struct Disabled {
+        const QWidget* control;
+        QPalette::ColorRole text;
+        QPalette::ColorRole back;
+    };
+    for (const Disabled& d : {Disabled{masked, QPalette::Text, QPalette::Base},
+                              Disabled{combo, QPalette::Text, QPalette::Base},
+                              Disabled{grid, QPalette::Text, QPalette::Base},
+                              Disabled{button, QPalette::ButtonText, QPalette::Button},
+                              Disabled{option, QPalette::WindowText, QPalette::Window},
+                              Disabled{container, QPalette::WindowText, QPalette::Window},
+                              Disabled{bar, QPalette::ButtonText, QPalette::Window}}) {
+        const QColor text = d.control->palette().color(QPalette::Disabled, d.text);
+        const QColor back = d.control->palette().color(QPalette::Disabled, d.back);
+        const auto bgr = [](const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; };
+        EXPECT_GE(test::wcagContrast(bgr(text), bgr(back)), test::kWcagReadable)
+            << d.control->metaObject()->className();
+    }
 }
 
 // ---- choosing the data file, without a window ----------------------------------------------
@@ -617,6 +640,10 @@ TEST(DataFileChoice, ProposesConfigurationNameThenLastExistingFileThenNone)
     // A name kept by hand, relative to the start directory, of a file that exists.
     std::ofstream(folder.file("spectrum.dat")) << "1 2\n";
     std::ofstream(folder.file("last_data.dat")) << "\"spectrum.dat\"\r\n";
+    EXPECT_EQ(proposedDataName(m), folder.file("spectrum.dat"));
+
+    // A remembered region is proposed as its file: the dialog chooses files.
+    std::ofstream(folder.file("last_data.dat")) << "\"spectrum.dat#3\"\n";
     EXPECT_EQ(proposedDataName(m), folder.file("spectrum.dat"));
 
     ASSERT_TRUE(rememberDataName(m.startDirectory, folder.file("gone.dat")));

@@ -2,7 +2,6 @@
 // holds them: the grids' headers from their format strings, the cells after a fit, the buttons
 // the fit driver shows and hides, Update Configuration, the correlation window opened from its
 // button, and the negative diagonal element reported to the caller, who ends the program.
-#include "qt_environment.h"
 #include "core/engine_call.h"
 #include "core/menu_state.h"
 #include "core/results_table.h"
@@ -11,9 +10,11 @@
 #include "display/format_grid.h"
 #include "display/frm_correlation.h"
 #include "display/frm_results.h"
+#include "qt_environment.h"
 #include "statistics.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,6 @@
 
 namespace varnix::app {
 namespace {
-
 
 using Texts = std::vector<std::string>;
 const std::string kConfigQuestion = "Config Data Not Saved - Continue Exit Anyway?";
@@ -127,8 +127,14 @@ TEST_P(ResultsHeaders, FromTheFormatStringsWithCentredPeakAndLeftCoefficientColu
     EXPECT_EQ(
         w.grdPolynomial()->horizontalHeaderItem(0)->textAlignment() & Qt::AlignHorizontal_Mask,
         static_cast<int>(Qt::AlignLeft));
-    // Thirteen characters against seven: the blanks of the format make room.
-    EXPECT_GT(w.grdDS()->columnWidth(1), w.grdDS()->columnWidth(3) * 3 / 2);
+    // Every heading whole in its column, so the position's wider than LFWHM's.
+    const QFontMetrics headings(w.grdDS()->horizontalHeader()->font());
+    for (int column = 0; column < w.grdDS()->columnCount(); ++column) {
+        const QString heading = w.grdDS()->horizontalHeaderItem(column)->text();
+        EXPECT_GT(w.grdDS()->columnWidth(column), headings.horizontalAdvance(heading))
+            << heading.toStdString();
+    }
+    EXPECT_GT(w.grdDS()->columnWidth(1), w.grdDS()->columnWidth(3));
     EXPECT_EQ(w.lblDS()->text(), "Doniach/Sunjic Parameters");
     EXPECT_EQ(w.lblPoly()->text(), "Polynomial Coefficients");
     EXPECT_EQ(w.cmdUpdate()->text(), "Update Configuration");

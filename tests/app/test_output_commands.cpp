@@ -153,6 +153,7 @@ const std::string kData =
     "All Data Files (*.dat);;Sx700 Data Files (*.sx7);;Scienta Data Files (*.sci);;All Files (*)";
 const std::string kCfg = "Configuration Files (*.cfg)";
 constexpr SaveAsItem kDataItem = SaveAsItem::Data;
+const std::string kRegion = "/xps/survey.vms#2";
 
 // Every item's dialog has the one title.
 FileDialogRequest dialog(std::string filter, std::string name, std::size_t selected = 0,
@@ -186,7 +187,23 @@ INSTANTIATE_TEST_SUITE_P(Items, OutputRequests, testing::Values(
     RequestCase{"CalculatedSpectra", {}, SaveAsItem::CalculatedSpectra,
                 dialog("Calculated Spectra (*.cal)", "/xps/run 3/")},
     RequestCase{"CalculatedSpectraAndData", {}, SaveAsItem::CalculatedSpectraAndData,
-                dialog("Calculated Spectra + Data (*.cex)", "/xps/run 3/")}),
+                dialog("Calculated Spectra + Data (*.cex)", "/xps/run 3/")},
+    // Region 2 of a file with several spectra: every output carries the region, and the data go
+    // to a file of their own rather than over the file that holds the other spectra.
+    RequestCase{"GraphOfRegion", WriteItem::Graph, {},
+                dialog("PostScript Files (*.ps)", "/xps/survey#2.ps", 0, "ps"), kRegion},
+    RequestCase{"CorrelationsOfRegion", WriteItem::Correlations, {},
+                dialog("Correlation Files (*_corr.txt);;All Files (*)", "/xps/survey#2_corr.txt"),
+                kRegion},
+    RequestCase{"DataOfRegion", {}, kDataItem, dialog(kData, "/xps/survey#2.dat", 0), kRegion},
+    RequestCase{"ConfigurationOfRegion", {}, SaveAsItem::Configuration,
+                dialog(kCfg, "/models/survey#2.cfx", 0, "cfg"), kRegion},
+    RequestCase{"CalculatedSpectraOfRegion", {}, SaveAsItem::CalculatedSpectra,
+                dialog("Calculated Spectra (*.cal)", "/xps/survey#2.cal"), kRegion},
+    RequestCase{"CalculatedSpectraAndDataOfRegion", {}, SaveAsItem::CalculatedSpectraAndData,
+                dialog("Calculated Spectra + Data (*.cex)", "/xps/survey#2.cex"), kRegion},
+    RequestCase{"HashWithoutNumber", WriteItem::Graph, {},
+                dialog("PostScript Files (*.ps)", "/xps/survey.ps", 0, "ps"), "/xps/survey.vms#C1s"}),
     [](const testing::TestParamInfo<RequestCase>& p) { return std::string(p.param.name); });
 // clang-format on
 

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <stdexcept>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -124,11 +126,12 @@ struct SetCase {
     const char* name;
     PlotChoice choice;
     Codes codes;
+    std::vector<std::string> legend;
 };
 
 class PlotSets : public testing::TestWithParam<SetCase> {};
 
-TEST_P(PlotSets, ColourAndStyleOfEverySet)
+TEST_P(PlotSets, ColourStyleAndLegendNameOfEverySet)
 {
     const SetCase& c = GetParam();
     const PlotChoice& choice = c.choice;
@@ -140,7 +143,13 @@ TEST_P(PlotSets, ColourAndStyleOfEverySet)
     m.engineMode = choice.engineMode;
     MenuState menu;
     choosePlotItem(m, menu, choice.plotType);
-    EXPECT_EQ(codesOf(plotPicture(m)), c.codes);
+    const PlotPicture picture = plotPicture(m);
+    EXPECT_EQ(codesOf(picture), c.codes);
+    std::vector<std::string> legend;
+    for (const PlotSet& set : picture.sets) {
+        legend.push_back(set.name);
+    }
+    EXPECT_EQ(legend, c.legend);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -148,24 +157,35 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Spectrum 4/2; fit 1/2; components 5, 6, 8 (7 shown as 8); the selected one dashed
         // after a plain calculation.
-        SetCase{"ThreePeaksCalculated", {1, 3, 0, 2, 0}, {{4, 2}, {1, 2}, {5, 1}, {6, 3}, {8, 1}}},
+        SetCase{"ThreePeaksCalculated",
+                {1, 3, 0, 2, 0},
+                {{4, 2}, {1, 2}, {5, 1}, {6, 3}, {8, 1}},
+                {"Data", "Fit", "Peak 1", "Peak 2", "Peak 3"}},
         // Four components: 5, 6, 8, 8; residuals 5 + 4 = 9; after a fit nothing is dashed.
         SetCase{"ThreePeaksAndBackgroundFittedResiduals",
                 {2, 3, 1, 1, 1},
-                {{4, 2}, {1, 2}, {5, 1}, {6, 1}, {8, 1}, {8, 1}, {9, 1}}},
+                {{4, 2}, {1, 2}, {5, 1}, {6, 1}, {8, 1}, {8, 1}, {9, 1}},
+                {"Data", "Fit", "Peak 1", "Peak 2", "Peak 3", "Background", "Residuals \u00d71"}},
         SetCase{"FourPeaksResiduals",
                 {3, 4, 0, 4, 0},
-                {{4, 2}, {1, 2}, {5, 1}, {6, 1}, {8, 1}, {8, 3}, {9, 1}}},
+                {{4, 2}, {1, 2}, {5, 1}, {6, 1}, {8, 1}, {8, 3}, {9, 1}},
+                {"Data", "Fit", "Peak 1", "Peak 2", "Peak 3", "Peak 4", "Residuals \u00d75"}},
         // Two components: residuals 5 + 2 = 7, shown as 8.
         SetCase{"TwoPeaksResidualColourSevenIsEight",
                 {4, 2, 0, 1, 0},
-                {{4, 2}, {1, 2}, {5, 3}, {6, 1}, {8, 1}}},
+                {{4, 2}, {1, 2}, {5, 3}, {6, 1}, {8, 1}},
+                {"Data", "Fit", "Peak 1", "Peak 2", "Residuals \u00d710"}},
         // Without calculation: one stick per peak, colours 1, 2, 3; the background draws none.
-        SetCase{"ExperimentalMarkers", {0, 3, 1, 2, 0}, {{4, 2}, {1, 1}, {2, 3}, {3, 1}}},
+        SetCase{"ExperimentalMarkers",
+                {0, 3, 1, 2, 0},
+                {{4, 2}, {1, 1}, {2, 3}, {3, 1}},
+                {"Data", "Peak 1", "Peak 2", "Peak 3"}},
         // The seventh marker takes colour 8, the eighth 9.
         SetCase{"EightMarkersSkipSeven",
                 {0, 8, 0, 8, 1},
-                {{4, 2}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {8, 1}, {9, 3}}}),
+                {{4, 2}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {8, 1}, {9, 3}},
+                {"Data", "Peak 1", "Peak 2", "Peak 3", "Peak 4", "Peak 5", "Peak 6", "Peak 7",
+                 "Peak 8"}}),
     [](const testing::TestParamInfo<SetCase>& item) { return std::string(item.param.name); });
 
 TEST(PlotSets, CalculatedSetsCarryTheirColumns)
@@ -208,12 +228,11 @@ struct LimitCase {
     Values energy;  // kinetic
     double hmu;     // binding data when > 0
     double low, high;
-    int32_t divisions;
 };
 
 class XLimits : public testing::TestWithParam<LimitCase> {};
 
-TEST_P(XLimits, LimitsInShownEnergiesAndDivisions)
+TEST_P(XLimits, LimitsInShownEnergies)
 {
     const LimitCase& c = GetParam();
     Module1 m;
@@ -226,26 +245,80 @@ TEST_P(XLimits, LimitsInShownEnergiesAndDivisions)
     const PlotPicture picture = plotPicture(m);
     EXPECT_DOUBLE_EQ(picture.xLow, c.low);
     EXPECT_DOUBLE_EQ(picture.xHigh, c.high);
-    EXPECT_EQ(picture.xDivisions, c.divisions);
     EXPECT_EQ(picture.binding, c.hmu > 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Spectra, XLimits,
-    testing::Values(
-        // ⌊357.9⌋ − ⌊100.2⌋ = 257 → 25 → 2.
-        LimitCase{"Ascending", {100.2, 230.0, 357.9}, 0.0, 100.2, 357.9, 2},
-        // 1200 − 1195 = 5 is already below 10; the larger energy is the upper limit.
-        LimitCase{"Descending", {1200.7, 1197.0, 1195.1}, 0.0, 1195.1, 1200.7, 5},
-        LimitCase{"TenIsOne", {10.0, 20.0}, 0.0, 10.0, 20.0, 1},
-        LimitCase{"NineStaysNine", {10.5, 19.9}, 0.0, 10.5, 19.9, 9},
-        LimitCase{"ThousandIsOne", {0.0, 1000.0}, 0.0, 0.0, 1000.0, 1},
-        LimitCase{"BelowOneIsOne", {50.2, 50.9}, 0.0, 50.2, 50.9, 1},
-        // One energy: half an eV each way, so that the chart has a range to show.
-        LimitCase{"OnePoint", {42.0}, 0.0, 41.5, 42.5, 1},
-        // Kinetic 1186.25 … 1201 under 1486.5 eV are binding 300.25 … 285.5: 300 − 285 = 15 → 1.
-        LimitCase{"Binding", {1186.25, 1190.0, 1201.0}, 1486.5, 285.5, 300.25, 1}),
+    testing::Values(LimitCase{"Ascending", {100.2, 230.0, 357.9}, 0.0, 100.2, 357.9},
+                    // The larger energy is the upper limit.
+                    LimitCase{"Descending", {1200.7, 1197.0, 1195.1}, 0.0, 1195.1, 1200.7},
+                    // One energy: half an eV each way, so that the chart has a range to show.
+                    LimitCase{"OnePoint", {42.0}, 0.0, 41.5, 42.5},
+                    // Kinetic 1186.25 … 1201 under 1486.5 eV are binding 300.25 … 285.5.
+                    LimitCase{"Binding", {1186.25, 1190.0, 1201.0}, 1486.5, 285.5, 300.25}),
     [](const testing::TestParamInfo<LimitCase>& item) { return std::string(item.param.name); });
+
+// ---- Intensity limits ---------------------------------------------------------------------
+
+struct IntensityCase {
+    const char* name;
+    Values energy;  // kinetic
+    Values counts;
+    double hmu;  // binding data when > 0
+    double low, high;
+};
+
+class IntensityLimits : public testing::TestWithParam<IntensityCase> {};
+
+TEST_P(IntensityLimits, EveryValueWithAMargin)
+{
+    const IntensityCase& c = GetParam();
+    Module1 m;
+    m.spectrum.np = static_cast<int32_t>(c.energy.size());
+    m.spectrum.energy = c.energy;
+    m.spectrum.counts = c.counts;
+    m.spectrum.binding = c.hmu > 0.0;
+    m.spectrum.photonEnergyKnown = m.spectrum.binding;
+    m.spectrum.hmu = c.hmu;
+    const PlotPicture picture = plotPicture(m);
+    EXPECT_DOUBLE_EQ(picture.yLow, c.low);
+    EXPECT_DOUBLE_EQ(picture.yHigh, c.high);
+    EXPECT_EQ(picture.yTitle, "Intensity (counts)");
+}
+
+const Values kSixEnergies = {100.0, 101.0, 102.0, 103.0, 104.0, 105.0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Spectra, IntensityLimits,
+    testing::Values(
+        // 10 … 50 with 5 % of 40 to spare.
+        IntensityCase{"Kinetic", kSixEnergies, {10, 20, 30, 40, 45, 50}, 0.0, 8.0, 52.0},
+        IntensityCase{"Binding", kSixEnergies, {50, 45, 40, 30, 20, 10}, 1486.5, 8.0, 52.0},
+        IntensityCase{"PeakInTheMiddle", kSixEnergies, {10, 30, 90, 80, 30, 10}, 0.0, 6.0, 94.0},
+        // One value everywhere: half a count each way.
+        IntensityCase{"Flat", kSixEnergies, {7, 7, 7, 7, 7, 7}, 0.0, 6.5, 7.5},
+        // A value that is not a number is not drawn and does not stretch the axis.
+        IntensityCase{"NotANumberLeftOut",
+                      kSixEnergies,
+                      {10, 20, std::numeric_limits<double>::quiet_NaN(), 40, 45, 50},
+                      0.0,
+                      8.0,
+                      52.0}),
+    [](const testing::TestParamInfo<IntensityCase>& item) { return std::string(item.param.name); });
+
+// Residuals below zero and the calculated curves count as well as the data.
+TEST(IntensityLimits, EverySetDrawnCounts)
+{
+    Module1 m = spectrumWithFit(5, 1, 0);  // counts 10 … 50, calculated 9 … 45, component 1000 …
+    MenuState menu;
+    choosePlotItem(m, menu, 3);
+    m.residuals = {-100.0, 0.0, 0.0, 0.0, 0.0};
+    const PlotPicture picture = plotPicture(m);
+    // −100 … 1004: 5 % of 1104 is 55.2.
+    EXPECT_DOUBLE_EQ(picture.yLow, -155.2);
+    EXPECT_DOUBLE_EQ(picture.yHigh, 1059.2);
+}
 
 // ---- Peak markers -------------------------------------------------------------------------
 
@@ -269,9 +342,10 @@ TEST(PeakMarkers, SticksOnlyInsideTheLimits)
 {
     const PlotPicture picture = plotPicture(markerModule(0.0));
     ASSERT_EQ(picture.sets.size(), 4U);
-    EXPECT_EQ(picture.sets[1], (PlotSet{1, 1, {100.0, 100.0}, {501.0, 0.0}}));
-    EXPECT_EQ(picture.sets[2], (PlotSet{2, 3, {105.0, 105.0}, {502.0, 0.0}}));
-    EXPECT_EQ(picture.sets[3], (PlotSet{3, 1, {110.0, 110.0}, {504.0, 0.0}}));
+    // Named after the peak they stand for, not after their place among the sticks.
+    EXPECT_EQ(picture.sets[1], (PlotSet{1, 1, {100.0, 100.0}, {501.0, 0.0}, "Peak 2"}));
+    EXPECT_EQ(picture.sets[2], (PlotSet{2, 3, {105.0, 105.0}, {502.0, 0.0}, "Peak 3"}));
+    EXPECT_EQ(picture.sets[3], (PlotSet{3, 1, {110.0, 110.0}, {504.0, 0.0}, "Peak 5"}));
 }
 
 TEST(PeakMarkers, BindingDataShowBindingPositions)
@@ -282,7 +356,7 @@ TEST(PeakMarkers, BindingDataShowBindingPositions)
     EXPECT_DOUBLE_EQ(picture.xHigh, 1386.5);
     ASSERT_EQ(picture.sets.size(), 4U);
     EXPECT_EQ(picture.sets[0].x.front(), 1386.5);
-    EXPECT_EQ(picture.sets[2], (PlotSet{2, 3, {1381.5, 1381.5}, {502.0, 0.0}}));
+    EXPECT_EQ(picture.sets[2], (PlotSet{2, 3, {1381.5, 1381.5}, {502.0, 0.0}, "Peak 3"}));
 }
 
 // ---- Titles, conversion, codes ------------------------------------------------------------

@@ -70,6 +70,12 @@ TEST(ScriptedDialogs, MessagesNeedNoAnswer)
     EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"one", "two", "three"}));
 }
 
+// A file of two spectra, the first of which is not on an energy axis.
+const RegionRequest kRegions{"Q",
+                             {{1, "etch", "0 \u2192 60", "not an energy axis", "3", "", false},
+                              {2, "C 1s", "305 \u2192 275", "binding", "601", "1486.6", true}},
+                             2};
+
 struct UnexpectedCase {
     const char* name;
     std::function<void(ScriptedDialogs&)> script;
@@ -99,14 +105,19 @@ INSTANTIATE_TEST_SUITE_P(
                        [](Dialogs& d) { d.askOkCancel("Q", DefaultButton::YesOrOk); }, 1},
         UnexpectedCase{"YesNoAnsweredAsInput", [](ScriptedDialogs& s) { s.answerInput("1"); },
                        [](Dialogs& d) { d.askYesNo("Q", DefaultButton::YesOrOk); }, 1},
-        UnexpectedCase{"SaveAnsweredAsOpen",
-                       [](ScriptedDialogs& s) { s.answerOpenFile("a.dat"); },
+        UnexpectedCase{"SaveAnsweredAsOpen", [](ScriptedDialogs& s) { s.answerOpenFile("a.dat"); },
                        [](Dialogs& d) { d.saveFileName(request("Q")); }, 1},
         UnexpectedCase{"InputWithEmptyScript", [](ScriptedDialogs&) {},
                        [](Dialogs& d) { d.inputBox("Q", "", ""); }, 0},
-        UnexpectedCase{"OpenAnsweredAsOkCancel",
-                       [](ScriptedDialogs& s) { s.answerOkCancel(true); },
-                       [](Dialogs& d) { d.openFileName(request("Q")); }, 1}),
+        UnexpectedCase{"OpenAnsweredAsOkCancel", [](ScriptedDialogs& s) { s.answerOkCancel(true); },
+                       [](Dialogs& d) { d.openFileName(request("Q")); }, 1},
+        UnexpectedCase{"RegionAnsweredAsOpen", [](ScriptedDialogs& s) { s.answerOpenFile("a"); },
+                       [](Dialogs& d) { d.chooseRegion(kRegions); }, 1},
+        // No user can choose a greyed row, nor one that is not there.
+        UnexpectedCase{"RegionThatCannotBeRead", [](ScriptedDialogs& s) { s.answerRegion(1); },
+                       [](Dialogs& d) { d.chooseRegion(kRegions); }, 0},
+        UnexpectedCase{"RegionNotListed", [](ScriptedDialogs& s) { s.answerRegion(3); },
+                       [](Dialogs& d) { d.chooseRegion(kRegions); }, 0}),
     [](const ::testing::TestParamInfo<UnexpectedCase>& param) { return param.param.name; });
 
 }  // namespace

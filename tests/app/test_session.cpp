@@ -379,5 +379,113 @@ TEST_F(Session, EveryOutputIsWrittenUnderItsDefaultNameAndCancelWritesNothing)
     EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
 }
 
+// ---- A file with several spectra: one region chosen, fitted, written and reopened ----
+
+// One Doniach-Sunjic peak on a constant background for the C 1s region of the Kratos file,
+// started 1.3 eV off the line and well below its height.
+constexpr const char* kCarbideModel = R"(Varnix configuration 1
+NDS 1
+NBG 1
+HMUConfig 0
+Pos1      1203.0   0  1  0  0
+Height1   600      0  2  0  0
+LFWHM1    0.4      0  3  0  0
+Alpha1    0.1      0  4  0  0
+GFWHM1    1.2      0  5  0  0
+a0 1850
+a1 0
+a2 0
+)";
+
+// The middle of the line at half height, read off the file: the counts pass halfway between
+// the background (about 1860) and the top (about 2760) at 1203.49 and 1205.18 eV kinetic.
+constexpr double kCarbideCentre = 1204.35;
+constexpr double kPositionTol = 0.3;  // eV: an asymmetric line's position is off its middle
+
+// Σ ((y − ŷ) / σ)²: what the fit lowers, computed here from what the plot shows.
+double weightedSquares(const Spectrum& s)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < s.counts.size(); ++i) {
+        const double r = (s.counts[i] - s.calculated[i]) / s.sigma[i];
+        sum += r * r;
+    }
+    return sum;
+}
+
+TEST_F(Session, ACoreLevelOfAVamasFileIsChosenFittedWrittenAndReopened)
+{
+    const std::string vamas = m_folder.file("0-150W.vms");
+    fs::copy_file(dataFile("real/LG4X_0-150W.vms"), vamas);
+    std::ofstream(m_folder.file("carbide.cfg")) << kCarbideModel;
+    m_dialogs.answerOpenFile(vamas).answerRegion(4).answerOpenFile(m_folder.file("carbide.cfg"));
+    trigger("mnuOpenItem_1");
+    trigger("mnuOpenItem_2");
+    ASSERT_EQ(m_dialogs.records().size(), 3U);
+    const DialogRecord& chooser = m_dialogs.records()[1];
+    EXPECT_EQ(std::tuple(chooser.kind, chooser.text, chooser.rows.size()),
+              std::tuple(DialogKind::Region, vamas, 5U));
+    EXPECT_EQ(chooser.rows[3].name, "C 1s");
+    ASSERT_EQ(m_module.spectrum.np, 301);
+    EXPECT_EQ(m_module.spectrum.fileName, vamas + "#4");
+    EXPECT_EQ(m_window->pnlStatus(3)->text(), QStringLiteral("Data File : 0-150W.vms#4  "));
+
+    trigger("mnuCalculate");
+    const double before = weightedSquares(m_module.spectrum);
+    ASSERT_GT(std::abs(m_module.configuration.p[0] - kCarbideCentre), 1.0);
+    trigger("mnuFit");
+    EXPECT_EQ(m_dialogs.records().size(), 3U);  // the fit asked nothing
+    EXPECT_LT(weightedSquares(m_module.spectrum), 0.25 * before);
+    EXPECT_NEAR(m_module.fitResults.parameters[0], kCarbideCentre, kPositionTol);
+
+    // The outputs are named after the region, so that another region's do not replace them.
+    m_dialogs.answerSaveFile(std::nullopt).answerSaveFile(std::nullopt);
+    trigger("mnuPrintItem_2");
+    trigger("mnuSaveAsItem_0");
+    EXPECT_EQ(m_dialogs.records()[3].defaultText, m_folder.file("0-150W#4_results.txt"));
+    EXPECT_EQ(m_dialogs.records()[4].defaultText, m_folder.file("0-150W#4.dat"));
+
+    // All Files opens the same region and model again, without a question.
+    const std::vector<double> energies = m_module.spectrum.energy;
+    trigger("mnuOpenItem_0");
+    EXPECT_EQ(m_dialogs.records().size(), 5U);
+    EXPECT_EQ(m_module.spectrum.fileName, vamas + "#4");
+    EXPECT_EQ(m_module.spectrum.energy, energies);
+    EXPECT_EQ(m_module.configuration.fileName, m_folder.file("carbide.cfg"));
+    EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+}
+
+TEST_F(Session, CancellingTheRegionChooserKeepsTheSpectrumAndEveryFlag)
+{
+    calculated();
+    const Module1 before = m_module;
+    const MenuState menu = m_window->menuState();
+    const int curves = chart().graphCount();
+    m_dialogs.answerOpenFile(dataFile("real/LG4X_Mutlipak_vms.npl")).answerRegion(std::nullopt);
+    trigger("mnuOpenItem_1");
+    EXPECT_EQ(m_dialogs.records().back().kind, DialogKind::Region);
+    EXPECT_EQ(m_module, before);
+    EXPECT_EQ(m_window->menuState(), menu);
+    EXPECT_EQ(chart().graphCount(), curves);
+    std::ifstream remembered(m_folder.file("last_data.dat"));
+    std::string line;
+    std::getline(remembered, line);
+    EXPECT_EQ(line, std::string(1, '"').append(data()).append(1, '"'));
+}
+
+// A region that is gone from the file is named, and nothing is opened.
+TEST_F(Session, AllFilesWithARegionThatNoLongerExistsSaysSo)
+{
+    const std::string vamas = m_folder.file("0-150W.vms");
+    fs::copy_file(dataFile("real/LG4X_0-150W.vms"), vamas);
+    std::ofstream(m_folder.file("last_data.dat")) << "\"" << vamas << "#7\"\n";
+    const Module1 before = m_module;
+    trigger("mnuOpenItem_0");
+    EXPECT_EQ(m_dialogs.texts(),
+              Texts{vamas + ": region 7 does not exist - the file holds 5 spectra - open the file "
+                            "with Open > Data to choose another"});
+    EXPECT_EQ(m_module, before);
+}
+
 }  // namespace
 }  // namespace varnix::app

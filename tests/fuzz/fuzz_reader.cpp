@@ -17,9 +17,16 @@ namespace {
 
 using namespace varnix::io;
 
-// Through detection; .dat is the extension that can change the outcome.
+bool sane(const SpectrumData& data);
+
+// Through detection; .dat is the extension that can change the outcome. The second spectrum,
+// asked for by its number, must be as sane as the first one found, and be the second.
 [[maybe_unused]] SpectrumData spectrum(std::string_view text)
 {
+    const SpectrumData second = parseSpectrum(text, "dat", 2);
+    if (!sane(second) || (second.status != kReadHeaderError && second.region != 2)) {
+        std::abort();
+    }
     return parseSpectrum(text, "dat");
 }
 [[maybe_unused]] SpectrumData vamas(std::string_view text)

@@ -125,6 +125,41 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DataFixture, testing::ValuesIn(kFixtures), [](c
     return std::string(p.param.file, std::strchr(p.param.file, '.'));
 });
 
+// A region as the program names it, "<file>#<n>", through both routines: the spectrum of that
+// region, or "no spectrum" (status 1, no header) past the last one; a file whose own name ends in
+// "#2" is read as it stands. Energies read off the files (tests/data/real/PROVENANCE.md).
+TEST(DataRegions, TessorAndKaprilReadTheRegionNamed)
+{
+    const std::string data = std::string(VARNIX_TEST_DATA).append("/");
+    const ScratchDir dir;
+    fs::copy_file(data + "dat/binding_with_photon_energy.dat", dir.path / "spec#2");
+    fs::copy_file(data + "dat/crlf.dat", dir.path / "spec");
+    const std::string spec = (dir.path / "spec").string();
+    struct Case {
+        std::string name;
+        int32_t status;
+        std::vector<double> ends;  // first and last energy
+        std::string firstHeaderLine;
+    };
+    const std::vector<Case> cases = {
+        {data + "real/LG4X_0-150W.vms#5", 0, {1436.69, 1461.69}, "Read as VAMAS, block 5 of 5"},
+        {data + "real/LG4X_Mutlipak_vms.npl#3", 0, {180, 155}, "Read as VAMAS, block 3 of 5"},
+        {data + "real/LG4X_0-150W.vms#6", 1, {}, ""},
+        {spec + "#2", 0, {88, 87}, "; Au 4f"},
+        {spec + "#1", 0, {100.5, 101.5}, "; CRLF line ends"},
+    };
+    for (const Case& c : cases) {
+        const ReadBack b(c.name);
+        EXPECT_EQ(b.status, c.status) << c.name;
+        ASSERT_EQ(b.energy.empty(), c.ends.empty()) << c.name;
+        if (!c.ends.empty()) {
+            EXPECT_NEAR(b.energy.front(), c.ends.front(), 1e-9) << c.name;
+            EXPECT_NEAR(b.energy.back(), c.ends.back(), 1e-9) << c.name;
+        }
+        EXPECT_EQ(b.header.empty() ? "" : b.header.front(), c.firstHeaderLine) << c.name;
+    }
+}
+
 TEST(Kapril, FillsNoMoreThanTheArraysHoldAndRefusesImpossibleOnes)
 {
     // Three points and two header lines; ask for two points and one line of three cells.

@@ -45,107 +45,156 @@ void expectCount(double actual, double expected)
     EXPECT_NEAR(actual, expected, kRelCountTol * std::fabs(expected));
 }
 
-// The first `times` occurrences of an axis label renamed, so that the reader skips those
-// blocks as non-energy spectra and returns a later one.
-std::string relabelled(std::string text, const std::string& from, const std::string& to, int times)
-{
-    std::size_t at = 0;
-    for (int i = 0; i < times; ++i) {
-        at = text.find(from, at);
-        EXPECT_NE(at, std::string::npos) << from;
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
+// ---- Every spectrum of every file: listed as the file describes it, read by its number ----
 
-// ---- Real files: NP, first and last point, scale and photon energy ----
+constexpr auto kBinding = EnergyScale::Binding;
+constexpr auto kKinetic = EnergyScale::Kinetic;
+constexpr auto kNoEnergy = EnergyScale::None;
 
-struct RealCase {
+struct RegionCase {
     const char* name;
     const char* file;
-    const char* label;  // axis label of the blocks to skip, and what it becomes
-    const char* skippedLabel;
-    int skipped;
+    std::size_t region, regions;  // 1-based number, and how many the file holds
+    const char* listedName;
     std::size_t points;
-    double firstEnergy, firstValue, lastEnergy, lastValue;
-    double countFactor;  // dwell × scans where the file gives counts per second, else 1
-    bool binding;
-    double photonEnergy;
+    EnergyScale scale;
+    std::optional<double> firstEnergy, lastEnergy, photonEnergy;
+    double firstValue = 0, lastValue = 0;  // as written, for a spectrum that can be read
+    double countFactor = 1;                // dwell × scans where the file gives counts per second
 };
 
-class RealFiles : public testing::TestWithParam<RealCase> {};
+class Regions : public testing::TestWithParam<RegionCase> {};
 
-TEST_P(RealFiles, ReadAsTheFileSays)
+TEST_P(Regions, ListedAsTheFileSaysAndReadByNumber)
 {
-    const RealCase& c = GetParam();
-    const std::string text =
-        relabelled(fileText(std::string("real/") + c.file), c.label, c.skippedLabel, c.skipped);
-    const SpectrumData data = parseSpectrum(text, extensionOf(c.file));
+    const RegionCase& c = GetParam();
+    const std::string path = kData + "/" + c.file;
+    const std::vector<RegionSummary> listed = listRegions(path);
+    ASSERT_EQ(listed.size(), c.regions);
+    const RegionSummary& r = listed[c.region - 1];
+    EXPECT_EQ(r.name, c.listedName);
+    EXPECT_EQ(r.points, c.points);
+    EXPECT_EQ(r.scale, c.scale);
+    ASSERT_EQ(r.firstEnergy.has_value(), c.firstEnergy.has_value());
+    ASSERT_EQ(r.lastEnergy.has_value(), c.lastEnergy.has_value());
+    if (c.firstEnergy) {
+        EXPECT_NEAR(*r.firstEnergy, *c.firstEnergy, kEnergyTol);
+        EXPECT_NEAR(*r.lastEnergy, *c.lastEnergy, kEnergyTol);
+    }
+    EXPECT_EQ(r.photonEnergy, c.photonEnergy);
+
+    const SpectrumData data = readSpectrumFile(path + "#" + std::to_string(c.region));
+    EXPECT_EQ(data.regions, listed);
+    if (!r.readable()) {
+        EXPECT_EQ(data.status, kReadHeaderError);
+        EXPECT_TRUE(data.energies.empty());
+        EXPECT_TRUE(headerMentions(
+            data, r.scale == kNoEnergy ? "is not on an energy axis" : "holds no points"));
+        return;
+    }
     ASSERT_EQ(data.status, kReadOk);
+    EXPECT_EQ(data.region, c.region);
     ASSERT_EQ(data.energies.size(), c.points);
-    ASSERT_EQ(data.counts.size(), c.points);
-    EXPECT_NEAR(data.energies.front(), c.firstEnergy, kEnergyTol);
-    EXPECT_NEAR(data.energies.back(), c.lastEnergy, kEnergyTol);
+    EXPECT_NEAR(data.energies.front(), *c.firstEnergy, kEnergyTol);
+    EXPECT_NEAR(data.energies.back(), *c.lastEnergy, kEnergyTol);
     expectCount(data.counts.front(), c.firstValue * c.countFactor);
     expectCount(data.counts.back(), c.lastValue * c.countFactor);
-    EXPECT_EQ(data.binding, c.binding);
-    EXPECT_TRUE(data.photonEnergyStated);
-    EXPECT_EQ(data.photonEnergy, c.photonEnergy);
+    EXPECT_EQ(data.binding, c.scale == kBinding);
+    EXPECT_EQ(data.photonEnergyStated, c.photonEnergy.has_value());
+    EXPECT_EQ(data.photonEnergy, c.photonEnergy.value_or(0.0));
+    // The header names the spectrum read, and nothing in the file was found damaged.
+    const std::string which = std::to_string(c.region) + " of " + std::to_string(c.regions);
+    EXPECT_TRUE(c.regions == 1 || headerMentions(data, which + ": " + c.listedName));
+    EXPECT_TRUE(c.regions == 1 || headerMentions(data, "<- read"));
+    EXPECT_FALSE(headerMentions(data, "amaged"));
+    EXPECT_FALSE(headerMentions(data, "No 'end of experiment'"));
     for (const auto& line : data.header) {
         EXPECT_LE(line.size(), kHeaderWidth);
     }
 }
 
-// Count-rate files: PHI gives c/s with dwell 0.4 s (C 1s) or 0.8 s (Mo 3d) and 1 scan; the
-// xy survey gives counts/s with dwell 0.1 s, Fe2p 0.3 s, 1 scan each.
-INSTANTIATE_TEST_SUITE_P(
-    Samples, RealFiles,
-    testing::Values(RealCase{"ScientaAg3d", "pynxtools-xps_Ag_0001.txt", "", "", 0, 361, 382,
-                             15.7494897842407, 364, 13.1949939727783, 1.0, true, 520},
-                    RealCase{"XySurvey", "pynxtools-xps_MgFe2O4_small.xy", "", "", 0, 1351, 1350,
-                             15598.679, 0, 181.52882, 0.1, true, 1486.61},
-                    RealCase{"XyFe2pAfterSkippedSurvey", "pynxtools-xps_MgFe2O4_small.xy",
-                             "ColumnLabels:                 energy", "ColumnLabels: index", 1, 56,
-                             750, 5913.3234, 695, 4013.8297, 0.3, true, 1486.61},
-                    RealCase{"VamasSurveyKinetic", "pynxtools-xps_regular.vms", "", "", 0, 1351,
-                             136.61, 1559.87, 1486.61, 18.1529, 1.0, false, 1486.61},
-                    RealCase{"PhiC1s", "LG4X_Mutlipak_vms.npl", "", "", 0, 601, 305, 2047.5, 275,
-                             1372.5, 0.4, true, 1486.60},
-                    RealCase{"PhiMo3dBlock5", "LG4X_Mutlipak_vms.npl", "Binding Energy",
-                             "Etch Time", 4, 401, 240, 1252.5, 220, 537.5, 0.8, true, 1486.60},
-                    RealCase{"KratosNi2pBlock2", "LG4X_0-150W.vms", "Kinetic energy", "Etch Time",
-                             1, 601, 586.69, 114, 646.69, 102, 1.0, false, 1486.69},
-                    RealCase{"KratosW4fBlock5", "LG4X_0-150W.vms", "Kinetic energy", "Etch Time", 4,
-                             251, 1436.69, 897, 1461.69, 107, 1.0, false, 1486.69},
-                    RealCase{"LmfitCsvHvInComment", "lmfitxps_clean_Au_4f.csv", "", "", 0, 294,
-                             84.0, 9616, 95.9984, 3203, 1.0, false, 180}),
-    [](const testing::TestParamInfo<RealCase>& p) { return std::string(p.param.name); });
+// Values read off the files by hand (tests/data/real/PROVENANCE.md). PHI gives c/s with dwell
+// 0.4 s (C 1s, O 1s) or 0.8 s (S 2p, N 1s, Mo 3d) and 1 scan; the xy file counts/s with dwell
+// 0.1 s (survey) and 0.3 s (Fe2p), 1 scan each; Kratos gives counts.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(RealFiles, Regions, testing::Values(
+    RegionCase{"KratosWide", "real/LG4X_0-150W.vms", 1, 5, "wide", 1206, kKinetic,
+               286.69, 1491.69, 1486.69, 2106, 9},
+    RegionCase{"KratosNi2p", "real/LG4X_0-150W.vms", 2, 5, "Ni 2p", 601, kKinetic,
+               586.69, 646.69, 1486.69, 114, 102},
+    RegionCase{"KratosO1s", "real/LG4X_0-150W.vms", 3, 5, "O 1s", 251, kKinetic,
+               941.69, 966.69, 1486.69, 1620, 1315},
+    RegionCase{"KratosC1s", "real/LG4X_0-150W.vms", 4, 5, "C 1s", 301, kKinetic,
+               1186.69, 1216.69, 1486.69, 1906, 1820},
+    RegionCase{"KratosW4f", "real/LG4X_0-150W.vms", 5, 5, "W 4f", 251, kKinetic,
+               1436.69, 1461.69, 1486.69, 897, 107},
+    RegionCase{"PhiC1s", "real/LG4X_Mutlipak_vms.npl", 1, 5, "Block No.1 (C 1s)", 601, kBinding,
+               305, 275, 1486.60, 2047.5, 1372.5, 0.4},
+    RegionCase{"PhiO1s", "real/LG4X_Mutlipak_vms.npl", 2, 5, "Block No.2 (O 1s)", 601, kBinding,
+               555, 525, 1486.60, 2952.5, 2552.5, 0.4},
+    RegionCase{"PhiS2p", "real/LG4X_Mutlipak_vms.npl", 3, 5, "Block No.3 (S 2p)", 501, kBinding,
+               180, 155, 1486.60, 528.75, 237.5, 0.8},
+    RegionCase{"PhiN1s", "real/LG4X_Mutlipak_vms.npl", 4, 5, "Block No.4 (N 1s)", 401, kBinding,
+               410, 390, 1486.60, 2805, 2062.5, 0.8},
+    RegionCase{"PhiMo3d", "real/LG4X_Mutlipak_vms.npl", 5, 5, "Block No.5 (Mo 3d)", 401, kBinding,
+               240, 220, 1486.60, 1252.5, 537.5, 0.8},
+    RegionCase{"XySurvey", "real/pynxtools-xps_MgFe2O4_small.xy", 1, 2, "Survey", 1351, kBinding,
+               1350, 0, 1486.61, 15598.679, 181.52882, 0.1},
+    RegionCase{"XyFe2p", "real/pynxtools-xps_MgFe2O4_small.xy", 2, 2, "Fe2p", 56, kBinding,
+               750, 695, 1486.61, 5913.3234, 4013.8297, 0.3},
+    RegionCase{"VamasSurveyKinetic", "real/pynxtools-xps_regular.vms", 1, 1, "Survey", 1351,
+               kKinetic, 136.61, 1486.61, 1486.61, 1559.87, 18.1529},
+    RegionCase{"ScientaAg3d", "real/pynxtools-xps_Ag_0001.txt", 1, 1, "Ag3d", 361, kBinding,
+               382, 364, 520, 15.7494897842407, 13.1949939727783},
+    RegionCase{"LmfitCsvHvInComment", "real/lmfitxps_clean_Au_4f.csv", 1, 1, "spectrum", 294,
+               kKinetic, 84.0, 95.9984, 180, 9616, 3203}),
+    [](const testing::TestParamInfo<RegionCase>& p) { return std::string(p.param.name); });
 
-// Every block of a VAMAS file is listed with its points, all of them are parsed and the file
-// ends with its terminator right after the declared number of blocks.
-TEST(RealVamas, ListsEveryBlockAndReachesTheTerminator)
+// The corpus's files with several spectra: regions on other axes and empty ones are listed but
+// cannot be read. The xy C1s region states no dwell time, so its rates stay as they are.
+INSTANTIATE_TEST_SUITE_P(Corpus, Regions, testing::Values(
+    RegionCase{"VamasEtchTimeBlock", "vamas/first_block_not_energy.vms", 1, 2,
+               "depth profile (O 1s)", 3, kNoEnergy, 0, 60, 1486.6},
+    RegionCase{"VamasAfterEtchTime", "vamas/first_block_not_energy.vms", 2, 2, "Au 4f", 5,
+               kKinetic, 1400.6, 1402.6, 1486.6, 1210, 1480},
+    RegionCase{"VamasEmptyBlock", "vamas/empty_block_then_spectrum.vms", 1, 2,
+               "Au 4f empty (Au 4f)", 0, kKinetic, {}, {}, 1486.6},
+    RegionCase{"XyAu4f", "specs_xy/two_regions.xy", 1, 2, "Au4f", 4, kBinding, 85.5, 84,
+               1486.61, 4120.3, 30511.9, 0.3},
+    RegionCase{"XyC1s", "specs_xy/two_regions.xy", 2, 2, "C1s", 3, kBinding, 286, 284,
+               1486.61, 900.5, 1200.0},
+    RegionCase{"XySnapshot", "specs_xy/second_region_selected.xy", 1, 3, "Align", 3, kNoEnergy,
+               0, 2, 1486.61},
+    RegionCase{"ScientaSecondRegion", "scienta/two_regions.txt", 2, 2, "C 1s", 3, kKinetic,
+               94, 94.1, 180, 120, 502},
+    RegionCase{"ScientaTimeRegion", "scienta/second_region_selected.txt", 1, 2,
+               "Snapshot timing", 2, kNoEnergy, 0, 1, 180},
+    RegionCase{"CasaFirstBlock", "casa/two_blocks.txt", 1, 2, "Cycle 0:FeO:Fe2p", 3, kKinetic,
+               776.61, 777.61, 1486.61, 4000, 3900},
+    RegionCase{"CasaSecondBlock", "casa/two_blocks.txt", 2, 2, "Cycle 0:FeO:O1s", 2, kKinetic,
+               954.61, 955.11, 1486.61, 6000, 6400}),
+    [](const testing::TestParamInfo<RegionCase>& p) { return std::string(p.param.name); });
+// clang-format on
+
+// A number past the last spectrum, a file that is not there and a name whose number is no
+// region number give the reader's "no spectrum" status with a header line saying why.
+TEST(Regions, ThatCannotBeReadAreRefused)
 {
-    struct Listing {
-        const char* file;
-        std::vector<std::string> blocks;
-    };
-    const std::vector<Listing> listings = {
-        {"LG4X_Mutlipak_vms.npl",
-         {"1 of 5: Block No.1 (C 1s), 601 points", "2 of 5: Block No.2 (O 1s), 601 points",
-          "3 of 5: Block No.3 (S 2p), 501 points", "4 of 5: Block No.4 (N 1s), 401 points",
-          "5 of 5: Block No.5 (Mo 3d), 401 points"}},
-        {"LG4X_0-150W.vms",
-         {"1 of 5: wide, 1206 points", "2 of 5: Ni 2p, 601 points", "3 of 5: O 1s, 251 points",
-          "4 of 5: C 1s, 301 points", "5 of 5: W 4f, 251 points"}},
-        {"pynxtools-xps_regular.vms", {"1 of 1: Survey, 1351 points"}}};
-    for (const auto& listing : listings) {
-        const SpectrumData data = readSpectrumFile(kData + "/real/" + listing.file);
-        EXPECT_EQ(data.status, kReadOk) << listing.file;
-        for (const auto& block : listing.blocks) {
-            EXPECT_TRUE(headerMentions(data, "Block " + block)) << listing.file << ": " << block;
-        }
-        EXPECT_FALSE(headerMentions(data, "end of experiment")) << listing.file;
-        EXPECT_FALSE(headerMentions(data, "damaged")) << listing.file;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"real/LG4X_0-150W.vms#6", "there is no block 6: the file holds 5"},
+        {"specs_xy/two_regions.xy#3", "there is no region 3: the file holds 2"},
+        {"scienta/two_regions.txt#3", "there is no region 3: the file holds 2"},
+        {"casa/two_blocks.txt#3", "there is no block 3: the file holds 2"},
+        {"real/lmfitxps_clean_Au_4f.csv#2", "there is no spectrum 2: the file holds 1"},
+        {"real/no_such_file.vms#2", "cannot be read"},
+        {"real/LG4X_0-150W.vms#0", "cannot be read"},
+        {"real/LG4X_0-150W.vms#02", "cannot be read"},
+        {"real/LG4X_0-150W.vms#C 1s", "cannot be read"}};
+    for (const auto& [name, why] : cases) {
+        const SpectrumData data = readSpectrumFile(kData + "/" + name);
+        EXPECT_EQ(data.status, kReadHeaderError) << name;
+        EXPECT_TRUE(data.energies.empty()) << name;
+        EXPECT_TRUE(headerMentions(data, why)) << name << ": no header line with " << why;
     }
 }
 
@@ -154,12 +203,11 @@ TEST(RealVamas, ListsEveryBlockAndReachesTheTerminator)
 TEST(RealVamas, PhiRatesBecomeWholeCounts)
 {
     const std::string text = fileText("real/LG4X_Mutlipak_vms.npl");
-    for (int skipped = 0; skipped < 5; ++skipped) {
-        const SpectrumData data =
-            parseSpectrum(relabelled(text, "Binding Energy", "Etch Time", skipped), "npl");
+    for (std::size_t block = 1; block <= 5; ++block) {
+        const SpectrumData data = parseSpectrum(text, "npl", block);
         ASSERT_EQ(data.status, kReadOk);
         for (const double count : data.counts) {
-            ASSERT_NEAR(count, std::round(count), 1e-9) << "block " << skipped + 1;
+            ASSERT_NEAR(count, std::round(count), 1e-9) << "block " << block;
         }
     }
 }

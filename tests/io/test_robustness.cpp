@@ -123,7 +123,8 @@ std::string mutated(const std::string& text, const std::string& other, Random& r
     return out;
 }
 
-void expectSane(const SpectrumData& data, const std::string& what)
+// `listed`: the result comes through detection, which lists even the formats of one spectrum.
+void expectSane(const SpectrumData& data, const std::string& what, bool listed = false)
 {
     ASSERT_GE(data.status, kReadOk) << what;
     ASSERT_LE(data.status, kReadDataError) << what;
@@ -131,6 +132,11 @@ void expectSane(const SpectrumData& data, const std::string& what)
     ASSERT_LE(data.header.size(), kMaxHeaderLines) << what;
     for (const auto& line : data.header) {
         ASSERT_LE(line.size(), kHeaderWidth) << what;
+    }
+    // A spectrum returned is one the file lists.
+    if (listed && data.status != kReadHeaderError) {
+        ASSERT_GE(data.region, 1U) << what;
+        ASSERT_LE(data.region, data.regions.size()) << what;
     }
 }
 
@@ -146,28 +152,33 @@ TEST(Mutations, EveryMutantReadsToASaneResult)
         for (std::size_t i = 0; i < kMutantsPerSeed; ++i) {
             const Seed& other = corpus[random.below(corpus.size())];
             const std::string text = mutated(seed.text, other.text, random);
-            expectSane(parseSpectrum(text, seed.extension),
-                       seed.name + " mutant " + std::to_string(i));
+            // Every other mutant is asked for its second spectrum rather than the first.
+            const RegionNumber region = i % 2 == 0 ? RegionNumber{} : RegionNumber{2};
+            expectSane(parseSpectrum(text, seed.extension, region),
+                       seed.name + " mutant " + std::to_string(i), true);
             ++mutants;
         }
     }
     RecordProperty("mutants", static_cast<int>(mutants));
 }
 
-// Each reader on its own, given every seed whatever its format: a reader must cope with any
-// text, not only with what detection sends it. Refused files carry no points, and every
-// value returned is finite.
+// Each reader on its own, given every seed whatever its format and asked for the first
+// readable spectrum or for the second: a reader must cope with any text, not only with what
+// detection sends it. Refused files carry no points, and every value returned is finite.
 TEST(Mutations, EveryReaderCopesWithEveryFormat)
 {
-    using Reader = SpectrumData (*)(std::string_view);
-    const std::array<Reader, 5> readers = {parseVamas, parseSpecsXy, parseScienta, parseCasaText,
-                                           parseColumns};
+    using Reader = SpectrumData (*)(std::string_view, RegionNumber);
+    const std::array<Reader, 5> readers = {
+        parseVamas, parseSpecsXy, parseScienta, parseCasaText,
+        [](std::string_view text, RegionNumber) { return parseColumns(text); }};
     Random random(7);
     for (const Seed& seed : seeds()) {
         const std::string text = mutated(seed.text, seed.text, random);
         for (const Reader read : readers) {
-            for (const std::string& input : {seed.text, text}) {
-                const SpectrumData data = read(input);
+            for (const auto& [input, region] :
+                 {std::pair(seed.text, RegionNumber{}), std::pair(text, RegionNumber{}),
+                  std::pair(seed.text, RegionNumber{2}), std::pair(text, RegionNumber{2})}) {
+                const SpectrumData data = read(input, region);
                 expectSane(data, seed.name);
                 if (data.status == kReadHeaderError) {
                     EXPECT_TRUE(data.energies.empty()) << seed.name;

@@ -2,8 +2,9 @@
 // characteristic (photon) energy and acquisition time, five lines of fitted components, a
 // TAB-separated column header starting "K.E." and the rows. The next block's title follows
 // the last row directly, so a row whose first field is no number starts a new block. The
-// file carries both scales; the kinetic energies and raw counts of the first block are
-// returned. Layout and example: docs/formats.md.
+// file carries both scales; the kinetic energies and raw counts of the block asked for (the
+// first without a number) are returned, and every block is listed. Layout and example:
+// docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"
@@ -48,19 +49,25 @@ struct Block {
     double photonEnergy = kNotStated, acquisitionTime = kNotStated;
     std::vector<std::string_view> components;
     std::size_t rows = 0;
+    std::optional<double> firstEnergy, lastEnergy;
 };
 
 class CasaParser {
 public:
-    explicit CasaParser(std::string_view text) : m_lines(text) {}
+    CasaParser(std::string_view text, RegionNumber wanted)
+        : m_lines(text), m_wanted(wanted.value_or(1))
+    {
+    }
     SpectrumData read();
 
 private:
     std::optional<std::string_view> readBlockHead(std::string_view title);
     std::optional<std::string_view> readRows(std::size_t energyColumn, std::size_t countColumn);
+    std::vector<RegionSummary> summaries() const;
     void describe(SpectrumData& data) const;
 
     LineCursor m_lines;
+    std::size_t m_wanted;  // 1-based number of the block returned
     std::vector<Block> m_blocks;
     SpectrumData m_data;
     std::size_t m_damagedBlock = 0;  // 1-based; 0 while the export reads cleanly
@@ -102,7 +109,7 @@ std::optional<std::string_view> CasaParser::readRows(std::size_t energyColumn,
                                                      std::size_t countColumn)
 {
     Block& block = m_blocks.back();
-    const bool returned = m_blocks.size() == 1;
+    const bool returned = m_blocks.size() == m_wanted;
     while (const auto line = m_lines.next()) {
         const auto fields = tabFields(*line);
         const auto energy = finiteNumber(fields[energyColumn]);
@@ -116,6 +123,8 @@ std::optional<std::string_view> CasaParser::readRows(std::size_t energyColumn,
             return std::nullopt;
         }
         ++block.rows;
+        block.firstEnergy = block.firstEnergy.value_or(*energy);
+        block.lastEnergy = *energy;
         if (returned) {
             m_data.energies.push_back(*energy);
             m_data.counts.push_back(*count);
@@ -124,13 +133,33 @@ std::optional<std::string_view> CasaParser::readRows(std::size_t energyColumn,
     return std::nullopt;
 }
 
+// Every block is on the kinetic axis of the export.
+std::vector<RegionSummary> CasaParser::summaries() const
+{
+    std::vector<RegionSummary> listed;
+    for (const Block& block : m_blocks) {
+        RegionSummary summary;
+        summary.name = block.title;
+        summary.points = block.rows;
+        summary.scale = Scale::Kinetic;
+        summary.firstEnergy = block.firstEnergy;
+        summary.lastEnergy = block.lastEnergy;
+        if (isStated(block.photonEnergy) && block.photonEnergy > 0.0) {
+            summary.photonEnergy = block.photonEnergy;
+        }
+        listed.push_back(std::move(summary));
+    }
+    return listed;
+}
+
 void CasaParser::describe(SpectrumData& data) const
 {
-    const Block& block = m_blocks.front();
-    data.addHeader("Read as CasaXPS text export, block 1 of " + std::to_string(m_blocks.size()));
+    const Block& block = m_blocks[m_wanted - 1];
+    data.addHeader("Read as CasaXPS text export, block " + std::to_string(m_wanted) + " of " +
+                   std::to_string(m_blocks.size()));
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         data.addHeader(listLine("Block", i, m_blocks.size(), m_blocks[i].title, m_blocks[i].rows,
-                                true, i == 0));
+                                true, i + 1 == m_wanted));
     }
     if (isStated(block.acquisitionTime)) {
         data.addHeader(formatted("Acquisition time: %g s per point", block.acquisitionTime));
@@ -154,28 +183,36 @@ SpectrumData CasaParser::read()
     if (m_blocks.empty()) {
         return failure(kReadHeaderError, kFormat, "no block with a K.E. column header");
     }
+    if (m_wanted == 0 || m_wanted > m_blocks.size()) {
+        // A damaged block is one the file holds, though it cannot be read.
+        const std::size_t held = std::max(m_blocks.size(), m_damagedBlock);
+        return listedFailure(kFormat, whyNotReadable("block", summaries(), held, m_wanted),
+                             summaries());
+    }
     m_data.binding = false;
-    statePhotonEnergy(m_data, m_blocks.front().photonEnergy);
+    statePhotonEnergy(m_data, m_blocks[m_wanted - 1].photonEnergy);
     describe(m_data);
     if (m_damagedBlock != 0) {
-        m_data.status = m_damagedBlock == 1 ? kReadDataError : m_data.status;
-        m_data.addHeader("The export cannot be read from block " + std::to_string(m_damagedBlock)
-                         + (m_damagedBlock == 1
-                                ? ", row " + std::to_string(m_data.energies.size() + 1)
-                                : std::string()));
+        const bool inReturned = m_damagedBlock == m_wanted;
+        m_data.status = inReturned ? kReadDataError : m_data.status;
+        m_data.addHeader(
+            "The export cannot be read from block " + std::to_string(m_damagedBlock) +
+            (inReturned ? ", row " + std::to_string(m_data.energies.size() + 1) : std::string()));
     }
     if (m_data.energies.empty()) {
         m_data.status = kReadDataError;
     }
     keepFinitePoints(m_data);
+    m_data.regions = summaries();
+    m_data.region = m_wanted;
     return std::move(m_data);
 }
 
 }  // namespace
 
-SpectrumData parseCasaText(std::string_view text)
+SpectrumData parseCasaText(std::string_view text, RegionNumber region)
 {
-    return CasaParser(text).read();
+    return CasaParser(text, region).read();
 }
 
 }  // namespace varnix::io

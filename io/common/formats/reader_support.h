@@ -166,7 +166,7 @@ private:
     LineCursor m_cursor;
 };
 
-enum class Scale { None, Binding, Kinetic };
+using Scale = EnergyScale;
 
 // The energy scale a column or axis label names; anything else is not an energy axis.
 inline Scale scaleOfLabel(std::string_view label)
@@ -256,6 +256,33 @@ inline SpectrumData failure(int32_t status, std::string_view format, std::string
     SpectrumData data;
     data.status = status;
     data.addHeader(std::string(format) + ": " + std::string(why));
+    return data;
+}
+
+// Why spectrum `wanted` (1-based) of a file cannot be returned. `kind` is the format's word for
+// a spectrum ("block", "region"); `declared` how many the file says it holds, of which
+// `listed` could be read.
+inline std::string whyNotReadable(std::string_view kind, const std::vector<RegionSummary>& listed,
+                                  std::size_t declared, std::size_t wanted)
+{
+    const std::string which = std::string(kind) + ' ' + std::to_string(wanted);
+    if (wanted == 0 || wanted > declared) {
+        return "there is no " + which + ": the file holds " + std::to_string(declared);
+    }
+    if (wanted > listed.size()) {
+        return which + " cannot be read: the file is damaged";
+    }
+    const RegionSummary& region = listed[wanted - 1];
+    const std::string named = which + " (" + region.name.substr(0, 40) + ')';
+    return named + (region.scale == Scale::None ? " is not on an energy axis" : " holds no points");
+}
+
+// A refusal that still lists the file's spectra, so that the caller can offer another one.
+inline SpectrumData listedFailure(std::string_view format, std::string_view why,
+                                  std::vector<RegionSummary> listed)
+{
+    SpectrumData data = failure(kReadHeaderError, format, why);
+    data.regions = std::move(listed);
     return data;
 }
 

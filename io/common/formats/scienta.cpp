@@ -1,8 +1,9 @@
 // Scienta SES text export reader (.txt, .sci). The file is INI-like: "[Region n]" gives the
 // axis, "[Info n]" the acquisition, "[Data n]" the rows. Sections end at the next "[...]"
 // line, not at a blank line, because real files run "[Run Mode Information n]" straight on
-// from the last info line. The first region on an energy axis is returned; slices of an
-// angle-resolved region are summed. Layout and traps: docs/formats.md.
+// from the last info line. The region asked for, or else the first on an energy axis, is
+// returned; slices of an angle-resolved region are summed. Every region is listed, in the header
+// and for the caller. Layout and traps: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"
@@ -48,9 +49,26 @@ struct Region {
 
 enum class Section { Other, Region, Info, Data };
 
+RegionSummary summaryOf(const Region& region)
+{
+    RegionSummary summary;
+    summary.name = region.name;
+    // A region without rows has nothing to read, whatever its size says.
+    summary.points = region.energies.empty() ? 0 : region.points();
+    summary.scale = region.scale();
+    if (!region.energies.empty()) {
+        summary.firstEnergy = region.energies.front();
+        summary.lastEnergy = region.energies.back();
+    }
+    if (isStated(region.photonEnergy) && region.photonEnergy > 0.0) {
+        summary.photonEnergy = region.photonEnergy;
+    }
+    return summary;
+}
+
 class ScientaParser {
 public:
-    explicit ScientaParser(std::string_view text) : m_text(text) {}
+    ScientaParser(std::string_view text, RegionNumber wanted) : m_text(text), m_wanted(wanted) {}
     SpectrumData read();
 
 private:
@@ -58,9 +76,12 @@ private:
     void keyValue(std::string_view key, std::string_view value);
     void dataRow(std::string_view line);
     Region& region(std::string_view number);
+    std::optional<std::size_t> chosen() const;
     SpectrumData result(std::size_t chosen);
 
     std::string_view m_text;
+    RegionNumber m_wanted;
+    std::vector<RegionSummary> m_listed;
     std::string_view m_version;
     std::vector<Region> m_regions;
     std::map<std::string_view, std::size_t> m_index;  // section number → region
@@ -176,7 +197,21 @@ SpectrumData ScientaParser::result(std::size_t chosen)
     }
     data.addHeader("Intensities kept as exported: not raw counts, no known conversion");
     keepFinitePoints(data);
+    data.regions = std::move(m_listed);
+    data.region = chosen + 1;
     return data;
+}
+
+// A region with rows on an energy axis: the one asked for, or else the first.
+std::optional<std::size_t> ScientaParser::chosen() const
+{
+    for (std::size_t i = 0; i < m_regions.size(); ++i) {
+        const bool wanted = !m_wanted || *m_wanted == i + 1;
+        if (wanted && m_regions[i].scale() != Scale::None && !m_regions[i].energies.empty()) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 SpectrumData ScientaParser::read()
@@ -195,19 +230,23 @@ SpectrumData ScientaParser::read()
             keyValue(pair->first, pair->second);
         }
     }
-    for (std::size_t i = 0; i < m_regions.size(); ++i) {
-        if (m_regions[i].scale() != Scale::None && !m_regions[i].energies.empty()) {
-            return result(i);
-        }
+    for (const Region& r : m_regions) {
+        m_listed.push_back(summaryOf(r));
     }
-    return failure(kReadHeaderError, kFormat, "no region holds rows on an energy axis");
+    if (const auto i = chosen()) {
+        return result(*i);
+    }
+    const std::string why = m_wanted
+                                ? whyNotReadable("region", m_listed, m_listed.size(), *m_wanted)
+                                : "no region holds rows on an energy axis";
+    return listedFailure(kFormat, why, std::move(m_listed));
 }
 
 }  // namespace
 
-SpectrumData parseScienta(std::string_view text)
+SpectrumData parseScienta(std::string_view text, RegionNumber region)
 {
-    return ScientaParser(text).read();
+    return ScientaParser(text, region).read();
 }
 
 }  // namespace varnix::io

@@ -1,8 +1,9 @@
 // VAMAS (ISO 14976) reader for .vms and PHI MultiPak's .npl. The format has no keys: what a
 // line means follows from its position and from the counts and modes read before it, so the
 // reader walks the lines in order and decides every conditional line from the experiment mode
-// or the block's technique. One spectrum is returned, the first block on an energy axis that
-// holds values; the header lists every block. Layout and traps: docs/formats.md.
+// or the block's technique. One spectrum is returned, the block asked for or else the first on
+// an energy axis that holds values; every block is listed, in the header and for the caller.
+// Layout and traps: docs/formats.md.
 #include "reader_support.h"
 #include "spectrum.h"
 #include "text.h"
@@ -49,12 +50,6 @@ struct Block {
     std::int64_t points() const { return variables > 0 ? values / variables : 0; }
 };
 
-struct Summary {
-    std::string name;
-    std::int64_t points = 0;
-    bool energy = false;
-};
-
 std::string dateLine(const std::array<std::optional<int32_t>, 6>& f)
 {
     if (!f[0] || *f[0] <= 0 || !f[1] || !f[2]) {
@@ -79,9 +74,28 @@ std::string blockName(const Block& block)
     return block.id.empty() ? line : std::string(block.id) + " (" + line + ")";
 }
 
+// The block as the list of spectra shows it. A regular axis is known from its start and
+// increment; an irregular one from its values, filled in as they are read or passed over.
+RegionSummary summaryOf(const Block& block, bool regular)
+{
+    RegionSummary summary;
+    summary.name = blockName(block);
+    summary.points = static_cast<std::size_t>(std::max<std::int64_t>(block.points(), 0));
+    summary.scale = block.scale;
+    if (regular && summary.points > 0) {
+        summary.firstEnergy = block.start;
+        summary.lastEnergy =
+            block.start + static_cast<double>(summary.points - 1) * block.increment;
+    }
+    if (isStated(block.photonEnergy) && block.photonEnergy > 0.0) {
+        summary.photonEnergy = block.photonEnergy;
+    }
+    return summary;
+}
+
 class VamasParser {
 public:
-    explicit VamasParser(std::string_view text) : m_lines(text) {}
+    VamasParser(std::string_view text, RegionNumber wanted) : m_lines(text), m_wanted(wanted) {}
     SpectrumData read();
 
 private:
@@ -109,14 +123,18 @@ private:
     bool readAxis(Block& block);
     bool readSignal(Block& block);
     std::string readPoints(const Block& block, SpectrumData& data);
+    bool skipValues(const Block& block, RegionSummary& summary);
+    bool returns(const Block& block) const;
     void readBlocks(SpectrumData& data);
+    std::string whyNoBlock() const;
     void addFileHeader(SpectrumData& data) const;
     void describe(SpectrumData& data, const Block& block) const;
 
     ValueLines m_lines;
+    RegionNumber m_wanted;
     FileInfo m_file;
-    std::vector<Summary> m_blocks;
-    std::optional<Block> m_chosen;  // the first block on an energy axis, the one returned
+    std::vector<RegionSummary> m_blocks;
+    std::optional<Block> m_chosen;  // the block returned
     std::size_t m_chosenIndex = 0;
     bool m_damaged = false;  // the blocks after the last listed one cannot be read
     std::string m_problem;   // why the values of the block returned are incomplete
@@ -378,6 +396,38 @@ std::string VamasParser::readPoints(const Block& block, SpectrumData& data)
     return {};
 }
 
+// Passes over the values of a block that is not returned, noting an irregular axis's first
+// and last energies on the way.
+bool VamasParser::skipValues(const Block& block, RegionSummary& summary)
+{
+    if (m_file.regular || block.points() == 0) {
+        return skip(block.values);
+    }
+    const std::int64_t last = (block.points() - 1) * block.variables;
+    for (std::int64_t i = 0; i < block.values; ++i) {
+        const auto line = text();
+        if (!line) {
+            return false;
+        }
+        if (i == 0) {
+            summary.firstEnergy = finiteNumber(*line);
+        }
+        if (i == last) {
+            summary.lastEnergy = finiteNumber(*line);
+        }
+    }
+    return true;
+}
+
+// The block asked for, or without a number the first on an energy axis that holds values.
+bool VamasParser::returns(const Block& block) const
+{
+    if (m_chosen || block.scale == Scale::None || block.values <= 0) {
+        return false;
+    }
+    return !m_wanted || *m_wanted == m_blocks.size();
+}
+
 void VamasParser::describe(SpectrumData& data, const Block& block) const
 {
     data.addHeader("Block: " + blockName(block) + (block.sample.empty() ? "" : ", sample ")
@@ -403,18 +453,31 @@ void VamasParser::readBlocks(SpectrumData& data)
             m_damaged = true;
             break;
         }
-        const bool energy = block.scale != Scale::None;
-        m_blocks.push_back({blockName(block), block.points(), energy});
+        m_blocks.push_back(summaryOf(block, m_file.regular));
         // A block without values is no spectrum to return; a later one may hold one.
-        if (!m_chosen && energy && block.values > 0) {
+        if (returns(block)) {
             m_chosenIndex = m_blocks.size() - 1;
             m_problem = readPoints(block, data);
             m_damaged = !m_problem.empty();
+            if (!m_file.regular && !data.energies.empty()) {
+                m_blocks.back().firstEnergy = data.energies.front();
+                m_blocks.back().lastEnergy = data.energies.back();
+            }
             m_chosen = std::move(block);
         } else {
-            m_damaged = !skip(block.values);
+            m_damaged = !skipValues(block, m_blocks.back());
         }
     }
+}
+
+std::string VamasParser::whyNoBlock() const
+{
+    if (m_wanted) {
+        return whyNotReadable("block", m_blocks, static_cast<std::size_t>(m_file.blocks),
+                              *m_wanted);
+    }
+    return m_damaged ? "block " + std::to_string(m_blocks.size() + 1) + " cannot be read"
+                     : std::string("no block holds values on an energy axis");
 }
 
 void VamasParser::addFileHeader(SpectrumData& data) const
@@ -435,8 +498,8 @@ void VamasParser::addFileHeader(SpectrumData& data) const
     }
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         data.addHeader(listLine("Block", i, static_cast<std::size_t>(m_file.blocks),
-                                m_blocks[i].name, static_cast<std::size_t>(m_blocks[i].points),
-                                m_blocks[i].energy, i == m_chosenIndex));
+                                m_blocks[i].name, m_blocks[i].points,
+                                m_blocks[i].scale != Scale::None, i == m_chosenIndex));
     }
 }
 
@@ -448,10 +511,8 @@ SpectrumData VamasParser::read()
     SpectrumData data;
     readBlocks(data);
     if (!m_chosen) {
-        return failure(kReadHeaderError, kFormat,
-                       m_damaged
-                           ? "block " + std::to_string(m_blocks.size() + 1) + " cannot be read"
-                           : std::string("no block holds values on an energy axis"));
+        const std::string why = whyNoBlock();
+        return listedFailure(kFormat, why, std::move(m_blocks));
     }
     data.binding = m_chosen->scale == Scale::Binding;
     statePhotonEnergy(data, m_chosen->photonEnergy);
@@ -471,14 +532,16 @@ SpectrumData VamasParser::read()
         data.addHeader(line);
     }
     keepFinitePoints(data);
+    data.regions = std::move(m_blocks);
+    data.region = m_chosenIndex + 1;
     return data;
 }
 
 }  // namespace
 
-SpectrumData parseVamas(std::string_view text)
+SpectrumData parseVamas(std::string_view text, RegionNumber region)
 {
-    return VamasParser(text).read();
+    return VamasParser(text, region).read();
 }
 
 }  // namespace varnix::io

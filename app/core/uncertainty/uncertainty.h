@@ -15,39 +15,13 @@
 
 #include "core/library_loader.h"
 #include "core/module1.h"
-#include "core/uncertainty/degeneracy.h"
 #include "core/uncertainty/peak_figures.h"
+#include "core/uncertainty/peak_uncertainty.h"
 
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 namespace varnix::app {
-
-struct ValueSigma {
-    double value = std::numeric_limits<double>::quiet_NaN();
-    double sigma = std::numeric_limits<double>::quiet_NaN();
-
-    bool operator==(const ValueSigma&) const = default;
-};
-
-struct PeakUncertainty {
-    ValueSigma area;
-    ValueSigma share;  // area / the sum of all areas
-    ValueSigma widthAtHalfHeight;
-    ValueSigma maximum;
-    ValueSigma maximumEnergy;  // kinetic energy, as the positions are held
-    ValueSigma widthAtHalfMaximum;
-
-    bool operator==(const PeakUncertainty&) const = default;
-};
-
-struct Uncertainties {
-    std::vector<PeakUncertainty> peaks;  // nds
-    Diagnosis diagnosis;
-
-    bool operator==(const Uncertainties&) const = default;
-};
 
 struct UncertaintyOptions {
     // Difference steps as fractions of each parameter's scale: |Height|, |LFWHM|, |GFWHM|,

@@ -302,6 +302,7 @@ FitHooks frmMain::fitHooks()
     hooks.showResults = [this](bool final, bool brokenOff) { showFitResults(final, brokenOff); };
     hooks.exitChosen = [this] { return std::exchange(m_exitRequested, false); };
     hooks.minDisplayInterval = kFitDisplayInterval;
+    hooks.peakUncertainties = true;
     return hooks;
 }
 

@@ -1,7 +1,9 @@
 #include "display/frm_results.h"
 
 #include "apply_colours.h"
+#include "core/uncertainty/uncertainty_table.h"
 #include "display/format_grid.h"
+#include "display/uncertainty_grid.h"
 #include "fonts.h"
 
 #include <QCloseEvent>
@@ -73,6 +75,8 @@ void frmResults::Form_Load()
     setWindowTitle(QString::fromLatin1(kResultsCaption));
     formatPeakGrid();
     formatPolynomialGrid(m_module.configuration.nbg);
+    m_uncertainties->clear(m_module.spectrum.binding);
+    m_uncertainties->setRowHeight(rowHeight());
     m_lblCond->hide();
     m_txtCond->hide();
     m_module.windowOpen.results = true;
@@ -110,6 +114,7 @@ void frmResults::createControls()
     m_cmdUpdate = button("cmdUpdate", "Update Configuration");
     m_cmdCorrelation = button("cmdCorrelation", "Correlation Matrix");
     m_lblCond = label("lblCond", "Condition Number");
+    m_uncertainties = new UncertaintyGrid(this);
     m_txtCond = new QLineEdit(this);
     m_txtCond->setObjectName(QStringLiteral("txtCond"));
     m_txtCond->setReadOnly(true);
@@ -137,6 +142,7 @@ void frmResults::layoutControls()
     layout->addWidget(m_grdDS, 1);
     layout->addWidget(m_lblPoly);
     layout->addWidget(m_grdPolynomial, 0, Qt::AlignLeft);
+    layout->addWidget(m_uncertainties);
     layout->addLayout(m_commands);
     layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
 }
@@ -224,6 +230,7 @@ void frmResults::resizeEvent(QResizeEvent* event)
     placeConditionNumber();
     sizePeakGrid();
     sizePolynomialGrid();
+    m_uncertainties->setRowHeight(rowHeight());
 }
 
 bool frmResults::UpdateResults()
@@ -237,6 +244,7 @@ bool frmResults::UpdateResults()
     }
     showPeakRows(table.peakRows);
     showCoefficients(table.coefficients);
+    m_uncertainties->showTable(uncertaintyTable(m_module));
     if (table.conditionNumber) {
         m_txtCond->setText(text(*table.conditionNumber));
         m_lblCond->show();

@@ -1,7 +1,9 @@
 // frmResults: the results window. The grid grdDS shows every peak's fitted parameters with their
 // standard deviations, its area and width; grdPolynomial the background coefficients; txtCond
-// the condition number once the error matrix exists. Update Configuration makes the fitted
-// values the configuration; Correlation Matrix asks the main window for the correlation window.
+// the condition number once the error matrix exists; after a finished fit, a second grid the σ
+// of every peak's area, share, widths and maximum, with the diagnosis under it. Update
+// Configuration makes the fitted values the configuration; Correlation Matrix asks the main window
+// for the correlation window.
 //
 // The window never ends the program itself: UpdateResults reports a negative diagonal element
 // of the error matrix, and the fit driver, which knows the menus before its command, ends the
@@ -26,6 +28,8 @@ class QPushButton;
 class QTableWidget;
 
 namespace varnix::app {
+
+class UncertaintyGrid;
 
 inline constexpr const char* kResultsCaption = "Results after previous iteration";
 inline constexpr const char* kFinalResultsCaption = "Final Results";
@@ -66,6 +70,7 @@ public:
     QPushButton* cmdCorrelation() const { return m_cmdCorrelation; }
     QLabel* lblCond() const { return m_lblCond; }
     QLineEdit* txtCond() const { return m_txtCond; }
+    UncertaintyGrid* uncertainties() const { return m_uncertainties; }
 
 signals:
     // Correlation Matrix was clicked: the main window opens the correlation window.
@@ -105,6 +110,7 @@ private:
     QLabel* m_lblCond = nullptr;
     QLineEdit* m_txtCond = nullptr;
     QGridLayout* m_commands = nullptr;
+    UncertaintyGrid* m_uncertainties = nullptr;
 };
 
 }  // namespace varnix::app

@@ -10,6 +10,7 @@
 #include "display/format_grid.h"
 #include "display/frm_correlation.h"
 #include "display/frm_results.h"
+#include "display/uncertainty_grid.h"
 #include "qt_environment.h"
 #include "statistics.h"
 
@@ -177,6 +178,43 @@ TEST_F(ResultWindows, UpdateResultsShowsValuesDeviationsAndConditionNumber)
     EXPECT_GE(w.grdDS()->rowHeight(0), 2 * w.grdDS()->fontMetrics().lineSpacing());
     EXPECT_EQ(w.grdDS()->horizontalHeader()->height(), w.grdDS()->rowHeight(0));
     EXPECT_TRUE(m_dialogs.records().empty());
+}
+
+// The second grid follows the fit: the figures with their σ under them and the diagnosis after
+// a finished fit, nothing while a fit iterates.
+TEST_F(ResultWindows, FiguresWithSigmaAndTheDiagnosisOnlyAfterAFinishedFit)
+{
+    fillFinishedFit(m_module);
+    PeakUncertainty peak;
+    peak.area = {34567.0, 123.4};
+    peak.share = {1.0, 0.0};
+    peak.widthAtHalfHeight = {1.45, 0.0123};
+    peak.maximum = {12345.6, 56.7};
+    peak.maximumEnergy = {1200.52, 0.0101};
+    peak.widthAtHalfMaximum = {1.38, 0.011};
+    m_module.fitResults.uncertainties.peaks = {peak};
+    m_module.fitResults.uncertainties.diagnosis.text = "Pos1 is not determined by the data.";
+    frmResults& w = results();
+    ASSERT_TRUE(w.UpdateResults());
+    const QTableWidget& grid = *w.uncertainties()->grdUncertainties();
+    const QString pm = QString::fromUtf8("\n\xC2\xB1 ");
+    const QStringList row = {"1",
+                             "34570" + pm + "120",
+                             "1.0000" + pm + "0",
+                             "1.450" + pm + "0.012",
+                             "12346" + pm + "57",
+                             "1200.520" + pm + "0.010",
+                             "1.380" + pm + "0.011"};
+    ASSERT_EQ(grid.rowCount(), 1);
+    for (int column = 0; column < row.size(); ++column) {
+        EXPECT_EQ(cellText(grid, 0, column), row[column]) << column;
+    }
+    EXPECT_FALSE(w.uncertainties()->isHidden());
+    EXPECT_EQ(w.uncertainties()->lblDiagnosis()->text(), "Pos1 is not determined by the data.");
+
+    m_module.fitResults.standardDeviationsAvailable = false;
+    ASSERT_TRUE(w.UpdateResults());
+    EXPECT_TRUE(w.uncertainties()->isHidden());
 }
 
 TEST_F(ResultWindows, PeakWidthFailureIsToldBeforeTheValueIsShown)

@@ -8,6 +8,7 @@
 #include "display/format_grid.h"
 #include "display/frm_correlation.h"
 #include "display/frm_results.h"
+#include "display/uncertainty_grid.h"
 #include "frm_main.h"
 #include "qt_environment.h"
 
@@ -370,7 +371,7 @@ void expectWholeTexts(const QTableWidget& grid)
     for (int column = 0; column < grid.columnCount(); ++column) {
         QStringList lines;
         if (!grid.horizontalHeader()->isHidden()) {
-            lines << grid.horizontalHeaderItem(column)->text();
+            lines << grid.horizontalHeaderItem(column)->text().split(QLatin1Char('\n'));
         }
         for (int row = 0; row < grid.rowCount(); ++row) {
             for (const QString& line : cellText(grid, row, column).split(QLatin1Char('\n'))) {
@@ -415,6 +416,23 @@ TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
     EXPECT_EQ(peaks.viewport()->height(), 4 * peaks.rowHeight(0));
 
     expectWholeConditionNumber(*results.txtCond());
+
+    const QTableWidget& figures = *results.uncertainties()->grdUncertainties();
+    ASSERT_EQ(figures.rowCount(), 4);
+    expectWholeTexts(figures);
+    EXPECT_EQ(figures.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(figures.viewport()->height(), 4 * figures.rowHeight(0));
+    // The example's widths trade against each other: the diagnosis says so, on as many lines as
+    // its text needs, and it and the commands below it lie inside the window.
+    const QLabel& diagnosis = *results.uncertainties()->lblDiagnosis();
+    EXPECT_TRUE(diagnosis.isVisible());
+    EXPECT_FALSE(diagnosis.text().isEmpty());
+    EXPECT_GE(diagnosis.height(), diagnosis.heightForWidth(diagnosis.width()));
+    for (const QWidget* below : {static_cast<const QWidget*>(&diagnosis),
+                                 static_cast<const QWidget*>(results.cmdUpdate())}) {
+        EXPECT_LE(below->mapTo(&results, QPoint(0, below->height())).y(), results.height())
+            << below->objectName().toStdString();
+    }
 
     QTest::mouseClick(results.cmdCorrelation(), Qt::LeftButton);
     auto* correlation = m_window->mdiArea()->findChild<frmCorrelation*>();

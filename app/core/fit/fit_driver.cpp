@@ -8,12 +8,14 @@
 #include "core/display/plot_sets.h"
 #include "core/session/startup.h"
 #include "core/display/zoom.h"
+#include "core/uncertainty/uncertainty.h"
 
 #include "statistics.h"
 
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -103,6 +105,7 @@ void prepare(Module1& module, Dialogs& dialogs, MenuState& menu, const FitHooks&
     runHook(hooks.plotWindowFitting, true);
     runHook(hooks.showPanels, IterationPanels{"After Iteration : ", "R : ", "delta R : "});
     module.fitResults.standardDeviationsAvailable = false;
+    module.fitResults.uncertainties = Uncertainties{};
     runHook(hooks.showStatus, runningFitStatus(1));
     module.engineMode = kEngineIterate;
     letEventsRun(module, dialogs, menu, hooks);
@@ -182,6 +185,28 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
         throw FitFailure{engine::kNegativeDiagonalMessage};
     }
     results.standardDeviations = std::move(sd.values);
+    results.standardDeviationsAvailable = true;
+}
+
+// The figures' σ are an addition to a fit that has succeeded: an engine call that fails among
+// the probes leaves them out rather than ending the program over them.
+void peakUncertainties(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
+                       const FitHooks& hooks)
+{
+    runHook(hooks.showStatus, kUncertaintiesStatus);
+    letEventsRun(module, dialogs, menu, hooks);
+    Uncertainties computed;
+    const std::function<void()> call = [&] { computed = computeUncertainties(module, loader); };
+    try {
+        if (hooks.runEngine) {
+            hooks.runEngine(call);
+        } else {
+            call();
+        }
+    } catch (const EngineCallFailed&) {
+        computed = Uncertainties{};
+    }
+    module.fitResults.uncertainties = std::move(computed);
 }
 
 void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brokenOff)
@@ -190,7 +215,6 @@ void complete(Module1& module, MenuState& menu, const FitHooks& hooks, bool brok
     if (brokenOff) {
         runHook(hooks.showStatus, kAfterBreakStatus);
     } else {
-        module.fitResults.standardDeviationsAvailable = true;
         runHook(hooks.showStatus, kFinishedStatus);
     }
     unlockMenus(menu);
@@ -265,6 +289,9 @@ FitOutcome mnuFit_Click(Module1& module, Dialogs& dialogs, LibraryLoader& loader
         const LoopEnd end = iterate(module, dialogs, loader, menu, hooks);
         if (end == LoopEnd::Stopped) {
             errorMatrix(module, dialogs, loader, menu, hooks);
+            if (hooks.peakUncertainties) {
+                peakUncertainties(module, dialogs, loader, menu, hooks);
+            }
         }
         complete(module, menu, hooks, end != LoopEnd::Stopped);
         return end == LoopEnd::Stopped ? FitOutcome::Finished : FitOutcome::BrokenOff;

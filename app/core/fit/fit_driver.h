@@ -30,6 +30,8 @@ inline constexpr std::string_view kFinishedStatus = "  Finished fit   -    waiti
 inline constexpr std::string_view kAfterBreakStatus = "  Waiting for user action after Break";
 inline constexpr std::string_view kErrorMatrixStatus =
     "  Finished fit   -   calculating error matrix and standard deviations  -  please wait";
+inline constexpr std::string_view kUncertaintiesStatus =
+    "  Finished fit   -   calculating standard deviations of areas and widths  -  please wait";
 
 // The status line while iteration `iteration` runs.
 std::string runningFitStatus(int32_t iteration);
@@ -74,6 +76,10 @@ struct FitHooks {
     // milliseconds, faster than anyone can look, and drawing each would cost more than the fit.
     // 0 shows every iteration.
     double minDisplayInterval = 0.0;
+    // After a finished fit, the σ of every peak's figures and the diagnosis into
+    // fitResults.uncertainties (computeUncertainties: about a hundred engine calls, through
+    // runEngine as one call). Off, they stay empty; the tests of the fit's course do without.
+    bool peakUncertainties = false;
 };
 
 enum class FitOutcome {

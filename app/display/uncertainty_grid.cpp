@@ -1,0 +1,102 @@
+#include "display/uncertainty_grid.h"
+
+#include "core/display/results_table.h"
+#include "display/format_grid.h"
+#include "fonts.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace varnix::app {
+
+namespace {
+
+constexpr const char* kCaption = "Peak Figures with Standard Deviations";
+
+// The value over its σ, as grdDS shows a fitted parameter.
+QString cellText(const ValueSigmaText& text)
+{
+    QString cell = QString::fromStdString(text.value);
+    if (!text.sigma.empty()) {
+        cell += QLatin1Char('\n') + QString::fromStdString(std::string(kPlusMinus)) +
+                QLatin1Char(' ') + QString::fromStdString(text.sigma);
+    }
+    return cell;
+}
+
+}  // namespace
+
+UncertaintyGrid::UncertaintyGrid(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("uncertaintyGrid"));
+    m_label = new QLabel(QString::fromLatin1(kCaption), this);
+    m_label->setObjectName(QStringLiteral("lblUncertainties"));
+    m_label->setFont(RegularFont());
+    m_grid = new QTableWidget(this);
+    m_grid->setObjectName(QStringLiteral("grdUncertainties"));
+    m_grid->setFont(RegularFont());
+    m_lblDiagnosis = new QLabel(this);
+    m_lblDiagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
+    m_lblDiagnosis->setFont(RegularFont());
+    m_lblDiagnosis->setWordWrap(true);
+    m_lblDiagnosis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_label);
+    layout->addWidget(m_grid);
+    layout->addWidget(m_lblDiagnosis);
+}
+
+void UncertaintyGrid::clear(bool binding)
+{
+    applyFormatString(*m_grid, QString::fromStdString(uncertaintyGridFormat(binding)));
+    m_grid->setRowCount(0);
+    m_lblDiagnosis->clear();
+    hide();
+}
+
+void UncertaintyGrid::showTable(const UncertaintyTable& table)
+{
+    m_grid->setRowCount(static_cast<int>(table.rows.size()));
+    for (int r = 0; r < m_grid->rowCount(); ++r) {
+        const UncertaintyRow& row = table.rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < m_grid->columnCount(); ++c) {
+            setCellText(*m_grid, r, c, cellText(row[static_cast<std::size_t>(c)]));
+        }
+    }
+    m_lblDiagnosis->setText(QString::fromStdString(table.diagnosis));
+    m_lblDiagnosis->setVisible(!table.diagnosis.empty());
+    setVisible(!table.rows.empty());
+    sizeGrid();
+}
+
+void UncertaintyGrid::setRowHeight(int height)
+{
+    m_rowHeight = height;
+    sizeGrid();
+}
+
+// As high as its rows, and the horizontal scroll bar when the columns outgrow the window.
+void UncertaintyGrid::sizeGrid()
+{
+    QTableWidget& grid = *m_grid;
+    grid.verticalHeader()->setDefaultSectionSize(m_rowHeight);
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.horizontalHeader()->setFixedHeight(m_rowHeight);
+    grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int rows = (grid.rowCount() + 1) * m_rowHeight + 2 * grid.frameWidth();
+    grid.setFixedHeight(rows);
+    fitColumns(grid);
+    int columns = 0;
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        columns += grid.columnWidth(column);
+    }
+    const int scrollBar =
+        columns > columnSpace(grid) ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    grid.setFixedHeight(rows + scrollBar);
+}
+
+}  // namespace varnix::app

@@ -47,76 +47,43 @@ TEST_P(AxisTickCases, StepTicksAndLabels)
     EXPECT_EQ(labelsOf(ticks), c.labels);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    XpsRanges, AxisTickCases,
-    testing::Values(
-        // Step 2 would give 10 ticks; 2.5 gives 7, with the half shown.
-        TickCase{"Ag3dBinding382To364",
-                 382.0,
-                 364.0,
-                 2.5,
-                 {"365.0", "367.5", "370.0", "372.5", "375.0", "377.5", "380.0"},
-                 {365.0, 367.5, 370.0, 372.5, 375.0, 377.5, 380.0}},
-        TickCase{"Survey1200To0",
-                 1200.0,
-                 0.0,
-                 200.0,
-                 {"0", "200", "400", "600", "800", "1000", "1200"},
-                 {0.0, 200.0, 400.0, 600.0, 800.0, 1000.0, 1200.0}},
-        TickCase{"Au4f92To82",
-                 92.0,
-                 82.0,
-                 2.0,
-                 {"82", "84", "86", "88", "90", "92"},
-                 {82.0, 84.0, 86.0, 88.0, 90.0, 92.0}},
-        // Limits that are not multiples: only the ticks inside.
-        TickCase{"KineticRegionOddLimits",
-                 1103.7,
-                 1125.2,
-                 5.0,
-                 {"1105", "1110", "1115", "1120", "1125"},
-                 {1105.0, 1110.0, 1115.0, 1120.0, 1125.0}},
-        // Ends that are multiples only up to rounding (283.41 / 0.01 is not quite 28341).
-        TickCase{"ZoomedToHundredths",
-                 283.41,
-                 283.47,
-                 0.01,
-                 {"283.41", "283.42", "283.43", "283.44", "283.45", "283.46", "283.47"},
-                 {283.41, 283.42, 283.43, 283.44, 283.45, 283.46, 283.47}},
-        TickCase{"ZoomedToAFewMeV",
-                 1486.6001,
-                 1486.6009,
-                 0.0002,
-                 {"1486.6002", "1486.6004", "1486.6006", "1486.6008"},
-                 {1486.6002, 1486.6004, 1486.6006, 1486.6008}},
-        TickCase{"ResidualsAroundZero",
-                 -7.3,
-                 12.1,
-                 2.5,
-                 {"-5.0", "-2.5", "0.0", "2.5", "5.0", "7.5", "10.0"},
-                 {-5.0, -2.5, 0.0, 2.5, 5.0, 7.5, 10.0}},
-        TickCase{"UnitRange",
-                 0.0,
-                 1.0,
-                 0.2,
-                 {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"},
-                 {0.0, 0.2, 0.4, 0.6, 0.8, 1.0}},
-        // Counts of a million and more: exponent form, zero plain.
-        TickCase{"MillionsOfCounts",
-                 -30000.0,
-                 1.26e6,
-                 200000.0,
-                 {"0", "2.0E+05", "4.0E+05", "6.0E+05", "8.0E+05", "1.0E+06", "1.2E+06"},
-                 {0.0, 200000.0, 400000.0, 600000.0, 800000.0, 1e6, 1.2e6}},
-        // Step 2E+05 would give 9 ticks; 2.5E+05 needs a third mantissa digit.
-        TickCase{"MillionsOnAHalfStep",
-                 0.0,
-                 1.75e6,
-                 250000.0,
-                 {"0", "2.50E+05", "5.00E+05", "7.50E+05", "1.00E+06", "1.25E+06", "1.50E+06",
-                  "1.75E+06"},
-                 {0.0, 250000.0, 500000.0, 750000.0, 1e6, 1.25e6, 1.5e6, 1.75e6}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(XpsRanges, AxisTickCases, testing::Values(
+    // Step 2 would give 10 ticks; 2.5 gives 7, with the half shown.
+    TickCase{"Ag3dBinding382To364", 382.0, 364.0, 2.5,
+             {"365.0", "367.5", "370.0", "372.5", "375.0", "377.5", "380.0"},
+             {365.0, 367.5, 370.0, 372.5, 375.0, 377.5, 380.0}},
+    TickCase{"Survey1200To0", 1200.0, 0.0, 200.0, {"0", "200", "400", "600", "800", "1000", "1200"},
+             {0.0, 200.0, 400.0, 600.0, 800.0, 1000.0, 1200.0}},
+    TickCase{"Au4f92To82", 92.0, 82.0, 2.0, {"82", "84", "86", "88", "90", "92"},
+             {82.0, 84.0, 86.0, 88.0, 90.0, 92.0}},
+    // Limits that are not multiples: only the ticks inside.
+    TickCase{"KineticRegionOddLimits", 1103.7, 1125.2, 5.0,
+             {"1105", "1110", "1115", "1120", "1125"},
+             {1105.0, 1110.0, 1115.0, 1120.0, 1125.0}},
+    // Ends that are multiples only up to rounding (283.41 / 0.01 is not quite 28341).
+    TickCase{"ZoomedToHundredths", 283.41, 283.47, 0.01,
+             {"283.41", "283.42", "283.43", "283.44", "283.45", "283.46", "283.47"},
+             {283.41, 283.42, 283.43, 283.44, 283.45, 283.46, 283.47}},
+    TickCase{"ZoomedToAFewMeV", 1486.6001, 1486.6009, 0.0002,
+             {"1486.6002", "1486.6004", "1486.6006", "1486.6008"},
+             {1486.6002, 1486.6004, 1486.6006, 1486.6008}},
+    TickCase{"ResidualsAroundZero", -7.3, 12.1, 2.5,
+             {"-5.0", "-2.5", "0.0", "2.5", "5.0", "7.5", "10.0"},
+             {-5.0, -2.5, 0.0, 2.5, 5.0, 7.5, 10.0}},
+    TickCase{"UnitRange", 0.0, 1.0, 0.2, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"},
+             {0.0, 0.2, 0.4, 0.6, 0.8, 1.0}},
+    // Counts of a million and more: exponent form, zero plain.
+    TickCase{"MillionsOfCounts", -30000.0, 1.26e6, 200000.0,
+             {"0", "2.0E+05", "4.0E+05", "6.0E+05", "8.0E+05", "1.0E+06", "1.2E+06"},
+             {0.0, 200000.0, 400000.0, 600000.0, 800000.0, 1e6, 1.2e6}},
+    // Step 2E+05 would give 9 ticks; 2.5E+05 needs a third mantissa digit.
+    TickCase{"MillionsOnAHalfStep", 0.0, 1.75e6, 250000.0,
+             {"0", "2.50E+05", "5.00E+05", "7.50E+05", "1.00E+06", "1.25E+06", "1.50E+06",
+              "1.75E+06"},
+             {0.0, 250000.0, 500000.0, 750000.0, 1e6, 1.25e6, 1.5e6, 1.75e6}}),
     [](const testing::TestParamInfo<TickCase>& item) { return std::string(item.param.name); });
+// clang-format on
 
 TEST(AxisTicks, MinorTicksSplitEachStepIntoRoundParts)
 {
@@ -167,9 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DegenerateCase{"Infinite", 0.0, std::numeric_limits<double>::infinity()},
                     // 1e-6 wide at 1e9: neighbouring ticks would be the same double.
                     DegenerateCase{"BelowDoublePrecision", 1e9, 1e9 + 1e-6}),
-    [](const testing::TestParamInfo<DegenerateCase>& item) {
-        return std::string(item.param.name);
-    });
+    [](const testing::TestParamInfo<DegenerateCase>& item) { return item.param.name; });
 
 // The step as mantissa × 10^k with the mantissa one of the series, within rounding.
 bool isNiceStep(double step)

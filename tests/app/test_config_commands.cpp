@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct OpenCase {
     const char* name;
-    std::string file;  // a configuration's name, or the lines of one to write
+    std::string file;               // a configuration's name, or the lines of one to write
     std::array<int32_t, 4> counts;  // NDS, NBG, NPAR, NCOMP
     Links links;
     bool saved;
@@ -207,8 +207,8 @@ TEST(ConfigCommands, PartnersOutsideTheModelAreRepairedToTheirOwn)
 {
     Configuration c;
     c.nds = 1;
-    c.links = {{kLinkVaried, -1, 1, 0}, {kLinkCorrelated, 5, 2, 1}, {kLinkFixed, 99, 3, 2},
-               {kLinkCorrelated, 0, 4, 2}, {kLinkVaried, 4, 5, 0}, {kLinkVaried, 77, 0, 0}};
+    c.links = {{kLinkVaried, -1, 1, 0},    {kLinkCorrelated, 5, 2, 1}, {kLinkFixed, 99, 3, 2},
+               {kLinkCorrelated, 0, 4, 2}, {kLinkVaried, 4, 5, 0},     {kLinkVaried, 77, 0, 0}};
     EXPECT_TRUE(repairLinks(c));
     // The background's link (the last) is no peak parameter's and stays as it is.
     EXPECT_EQ(stateAndPartner(c), (Links{{0, 0}, {2, 1}, {2, 2}, {1, 0}, {0, 4}, {0, 77}}));
@@ -220,11 +220,12 @@ TEST(ConfigCommands, PartnersOutsideTheModelAreRepairedToTheirOwn)
 
 struct PhotonCase {
     const char* name;
-    const char* data;          // nullptr: no data loaded
-    std::string hmuConfig;     // as the file holds it
-    std::optional<bool> yes;   // the answer, when asked
+    const char* data;         // nullptr: no data loaded
+    std::string hmuConfig;    // as the file holds it
+    std::optional<bool> yes;  // the answer, when asked
     double moved;
     bool saved;
+    bool dataLast = false;  // the data opened after the configuration
 };
 
 class PhotonEnergyCheck : public testing::TestWithParam<PhotonCase> {};
@@ -237,33 +238,41 @@ TEST_P(PhotonEnergyCheck, AsksMovesAndMarks)
     Module1 m = startedIn(folder);
     ScriptedDialogs dialogs;
     MenuState menu;
-    if (c.data != nullptr) {
-        ASSERT_TRUE(OpenData(m, dialogs, loader, menu, dataFile(c.data)));
-    }
     const std::string file = writeConfig(folder, "NDS 1\nNBG 0\nHMUConfig " + c.hmuConfig +
                                                      "\nPos1 84 0 1 1 0\nHeight1 9 0 2 1 0\n"
                                                      "LFWHM1 1 0 3 1 0\nAlpha1 0 0 4 1 0\n"
                                                      "GFWHM1 1 0 5 1 0\na0 0\na1 0\na2 0\n");
+    if (c.dataLast) {
+        ASSERT_TRUE(OpenConfiguration(m, dialogs, loader, menu, file));
+    } else if (c.data != nullptr) {
+        ASSERT_TRUE(OpenData(m, dialogs, loader, menu, dataFile(c.data)));
+    }
     if (c.yes) {
         dialogs.answerYesNo(*c.yes);
     }
-    ASSERT_TRUE(OpenConfiguration(m, dialogs, loader, menu, file));
-    const Texts asked = {"Photon energy HMU in Data File = 1486.6\n"
-                         "Photon energy HMUConfig in Config File = " + c.hmuConfig +
-                         "\nUpdate peak positions in Config Data by HMU-HMUConfig ?"};
+    ASSERT_TRUE(c.dataLast ? OpenData(m, dialogs, loader, menu, dataFile(c.data))
+                           : OpenConfiguration(m, dialogs, loader, menu, file));
+    const Texts asked = {
+        "Photon energy HMU in Data File = 1486.6\n"
+        "Photon energy HMUConfig in Config File = " +
+        c.hmuConfig + "\nUpdate peak positions in Config Data by HMU-HMUConfig ?"};
     EXPECT_EQ(dialogs.texts(), c.yes ? asked : Texts{});
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
     EXPECT_NEAR(m.configuration.p[0], 84 + c.moved, kTol);
     EXPECT_EQ(m.configuration.p[1], 9);
     EXPECT_EQ(m.configuration.hmuConfig, c.moved != 0 ? 1486.6 : std::stod(c.hmuConfig));
     EXPECT_EQ(m.configSaved, c.saved);
-    EXPECT_EQ(menu.saveConfiguration.enabled, !c.saved);
+    if (!c.dataLast) {
+        EXPECT_EQ(menu.saveConfiguration.enabled, !c.saved);
+    }
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, PhotonEnergyCheck, testing::Values(
     PhotonCase{"Yes", kBindingData, "1486", true, 0.6, false},
     PhotonCase{"No", kBindingData, "1486", false, 0, true},
+    PhotonCase{"YesDataOpenedLast", kBindingData, "1486", true, 0.6, false, true},
+    PhotonCase{"NoDataOpenedLast", kBindingData, "1486", false, 0, true, true},
     PhotonCase{"JustBeyondTolerance", kBindingData, "1486.59998", false, 0, true},
     PhotonCase{"WithinTolerance", kBindingData, "1486.600009", {}, 0, true},
     PhotonCase{"NoneStoredWithBindingData", kBindingData, "0", {}, 0, false},
@@ -424,12 +433,13 @@ TEST(ConfigFileChoice, ProposesDataNameThenLastExistingFileThenNone)
     EXPECT_EQ(proposedConfigName(m), "/some/where/survey#4.mod");
 }
 
-// ---- Energy menu: peak positions, and both with one amount ----
+// ---- Energy menu: energies, peak positions, or both by one amount read in single precision ----
 
+enum class Moved { Energies, Peaks, Both };
 using Shift = std::pair<const char*, std::optional<double>>;
-class PeakShift : public testing::TestWithParam<Shift> {};
+class EnergyShift : public testing::TestWithParam<Shift> {};
 
-TEST_P(PeakShift, MovesEveryPeakPositionOrNothing)
+TEST_P(EnergyShift, MovesEveryEnergyOrPeakPositionOrNothing)
 {
     const auto& [typed, amount] = GetParam();
     Module1 m;
@@ -437,31 +447,33 @@ TEST_P(PeakShift, MovesEveryPeakPositionOrNothing)
     m.spectrum.energy = {10.0, 11.0};
     m.configuration.nds = 2;
     m.configuration.p = {84, 1, 2, 3, 4, 87.7, 5, 6, 7, 8};
-    for (const bool both : {false, true}) {
+    for (const Moved moved : {Moved::Energies, Moved::Peaks, Moved::Both}) {
         Module1 shifted = m;
         MenuState menu;
         Module1 expected = m;
         MenuState expectedMenu;
-        if (amount) {
+        if (amount && moved != Moved::Energies) {
             expected.configuration.p[0] += *amount;
             expected.configuration.p[5] += *amount;
             expected.configSaved = false;
             expectedMenu.saveConfiguration.enabled = true;
-            if (both) {
-                expected.spectrum.energy = {10.0 + *amount, 11.0 + *amount};
-                expected.dataSaved = false;
-                expectedMenu.saveAsData.enabled = true;
-            }
         }
-        EXPECT_EQ(both ? ShiftEnergiesAndPeakPositions(shifted, menu, typed)
-                       : ShiftPeakPositions(shifted, menu, typed),
-                  amount.has_value());
-        EXPECT_EQ(shifted, expected) << both;
-        EXPECT_EQ(menu, expectedMenu) << both;
+        if (amount && moved != Moved::Peaks) {
+            expected.spectrum.energy = {10.0 + *amount, 11.0 + *amount};
+            expected.dataSaved = false;
+            expectedMenu.saveAsData.enabled = moved == Moved::Both;
+        }
+        const bool done = moved == Moved::Energies ? ShiftExperimentalEnergies(shifted, typed)
+                          : moved == Moved::Peaks
+                              ? ShiftPeakPositions(shifted, menu, typed)
+                              : ShiftEnergiesAndPeakPositions(shifted, menu, typed);
+        EXPECT_EQ(done, amount.has_value());
+        EXPECT_EQ(shifted, expected) << static_cast<int>(moved);
+        EXPECT_EQ(menu, expectedMenu) << static_cast<int>(moved);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Typed, PeakShift,
+INSTANTIATE_TEST_SUITE_P(Typed, EnergyShift,
                          testing::Values(Shift{" -0.25 ", -0.25}, Shift{"2e-1", 0.2F},
                                          Shift{"", {}}, Shift{"1,5", {}}, Shift{"1e300", {}}));
 

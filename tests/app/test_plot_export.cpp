@@ -14,12 +14,6 @@
 namespace varnix::app {
 namespace {
 
-TEST(FigureSize, OneOrTwoJournalColumnsAt600Dpi)
-{
-    EXPECT_EQ(figureSize(FigureWidth::SingleColumn), (FigureSize{3.5, 2.625, 600}));
-    EXPECT_EQ(figureSize(FigureWidth::DoubleColumn), (FigureSize{7.0, 3.5, 600}));
-}
-
 struct LayoutCase {
     const char* name;
     FigureWidth width;
@@ -116,41 +110,23 @@ TEST_P(ExportCourse, DialogWriterAndMessages)
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Exports, ExportCourse,
-    testing::Values(
-        ExportCase{"Cancelled", FigureWidth::SingleColumn, std::nullopt, true, {}, {}, false},
-        ExportCase{"PngSingleColumn",
-                   FigureWidth::SingleColumn,
-                   "/out/c1s.png",
-                   true,
-                   {{"/out/c1s.png", FigureFormat::Png, {3.5, 2.625, 600}}},
-                   {},
-                   true},
-        ExportCase{"SvgDoubleColumn",
-                   FigureWidth::DoubleColumn,
-                   "/out/c1s.SVG",
-                   true,
-                   {{"/out/c1s.SVG", FigureFormat::Svg, {7.0, 3.5, 600}}},
-                   {},
-                   true},
-        ExportCase{"OtherTypeRefused",
-                   FigureWidth::SingleColumn,
-                   "/out/c1s.jpg",
-                   true,
-                   {},
-                   {"Figures are written as PNG (.png), PDF (.pdf) or SVG (.svg) - please choose "
-                    "one of these file types"},
-                   false},
-        ExportCase{"FailedWriteReported",
-                   FigureWidth::DoubleColumn,
-                   "/gone/c1s.pdf",
-                   false,
-                   {{"/gone/c1s.pdf", FigureFormat::Pdf, {7.0, 3.5, 600}}},
-                   {"Error in writing figure to /gone/c1s.pdf - check that the folder exists "
-                    "and may be written to"},
-                   false}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Exports, ExportCourse, testing::Values(
+    ExportCase{"Cancelled", FigureWidth::SingleColumn, std::nullopt, true, {}, {}, false},
+    // Journal columns at 600 dpi: 3.5 in, or 7 in, wide.
+    ExportCase{"PngSingleColumn", FigureWidth::SingleColumn, "/out/c1s.png", true,
+               {{"/out/c1s.png", FigureFormat::Png, {3.5, 2.625, 600}}}, {}, true},
+    ExportCase{"SvgDoubleColumn", FigureWidth::DoubleColumn, "/out/c1s.SVG", true,
+               {{"/out/c1s.SVG", FigureFormat::Svg, {7.0, 3.5, 600}}}, {}, true},
+    ExportCase{"OtherTypeRefused", FigureWidth::SingleColumn, "/out/c1s.jpg", true, {},
+               {"Figures are written as PNG (.png), PDF (.pdf) or SVG (.svg) - please choose "
+                "one of these file types"}, false},
+    ExportCase{"FailedWriteReported", FigureWidth::DoubleColumn, "/gone/c1s.pdf", false,
+               {{"/gone/c1s.pdf", FigureFormat::Pdf, {7.0, 3.5, 600}}},
+               {"Error in writing figure to /gone/c1s.pdf - check that the folder exists "
+                "and may be written to"}, false}),
     [](const testing::TestParamInfo<ExportCase>& item) { return std::string(item.param.name); });
+// clang-format on
 
 }  // namespace
 }  // namespace varnix::app

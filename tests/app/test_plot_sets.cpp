@@ -221,94 +221,61 @@ TEST(PlotSets, ComponentTheRecordsDoNotHoldIsEmpty)
     EXPECT_TRUE(picture.sets[3].y.empty());
 }
 
-// ---- X limits and divisions ---------------------------------------------------------------
+// ---- Limits and titles --------------------------------------------------------------------
 
 struct LimitCase {
     const char* name;
     Values energy;  // kinetic
-    double hmu;     // binding data when > 0
-    double low, high;
-};
-
-class XLimits : public testing::TestWithParam<LimitCase> {};
-
-TEST_P(XLimits, LimitsInShownEnergies)
-{
-    const LimitCase& c = GetParam();
-    Module1 m;
-    m.spectrum.np = static_cast<int32_t>(c.energy.size());
-    m.spectrum.energy = c.energy;
-    m.spectrum.counts.assign(c.energy.size(), 1.0);
-    m.spectrum.binding = c.hmu > 0.0;
-    m.spectrum.photonEnergyKnown = m.spectrum.binding;
-    m.spectrum.hmu = c.hmu;
-    const PlotPicture picture = plotPicture(m);
-    EXPECT_DOUBLE_EQ(picture.xLow, c.low);
-    EXPECT_DOUBLE_EQ(picture.xHigh, c.high);
-    EXPECT_EQ(picture.binding, c.hmu > 0.0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Spectra, XLimits,
-    testing::Values(LimitCase{"Ascending", {100.2, 230.0, 357.9}, 0.0, 100.2, 357.9},
-                    // The larger energy is the upper limit.
-                    LimitCase{"Descending", {1200.7, 1197.0, 1195.1}, 0.0, 1195.1, 1200.7},
-                    // One energy: half an eV each way, so that the chart has a range to show.
-                    LimitCase{"OnePoint", {42.0}, 0.0, 41.5, 42.5},
-                    // Kinetic 1186.25 … 1201 under 1486.5 eV are binding 300.25 … 285.5.
-                    LimitCase{"Binding", {1186.25, 1190.0, 1201.0}, 1486.5, 285.5, 300.25}),
-    [](const testing::TestParamInfo<LimitCase>& item) { return std::string(item.param.name); });
-
-// ---- Intensity limits ---------------------------------------------------------------------
-
-struct IntensityCase {
-    const char* name;
-    Values energy;  // kinetic
     Values counts;
     double hmu;  // binding data when > 0
-    double low, high;
+    double xLow, xHigh, yLow, yHigh;
 };
 
-class IntensityLimits : public testing::TestWithParam<IntensityCase> {};
+class Limits : public testing::TestWithParam<LimitCase> {};
 
-TEST_P(IntensityLimits, EveryValueWithAMargin)
+TEST_P(Limits, InShownEnergiesAndEveryValueWithAMargin)
 {
-    const IntensityCase& c = GetParam();
+    const LimitCase& c = GetParam();
     Module1 m;
     m.spectrum.np = static_cast<int32_t>(c.energy.size());
     m.spectrum.energy = c.energy;
     m.spectrum.counts = c.counts;
     m.spectrum.binding = c.hmu > 0.0;
     m.spectrum.photonEnergyKnown = m.spectrum.binding;
-    m.spectrum.hmu = c.hmu;
+    m.spectrum.hmu = c.hmu > 0.0 ? c.hmu : 1253.6;  // known, but the file held kinetic energies
     const PlotPicture picture = plotPicture(m);
-    EXPECT_DOUBLE_EQ(picture.yLow, c.low);
-    EXPECT_DOUBLE_EQ(picture.yHigh, c.high);
+    EXPECT_DOUBLE_EQ(picture.xLow, c.xLow);
+    EXPECT_DOUBLE_EQ(picture.xHigh, c.xHigh);
+    EXPECT_DOUBLE_EQ(picture.yLow, c.yLow);
+    EXPECT_DOUBLE_EQ(picture.yHigh, c.yHigh);
+    EXPECT_EQ(picture.binding, c.hmu > 0.0);
+    EXPECT_EQ(picture.title, "Fitting Experimental Data");
+    EXPECT_EQ(picture.xTitle, c.hmu > 0.0 ? "Binding Energy (eV)" : "Kinetic Energy (eV)");
     EXPECT_EQ(picture.yTitle, "Intensity (counts)");
 }
 
 const Values kSixEnergies = {100.0, 101.0, 102.0, 103.0, 104.0, 105.0};
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-INSTANTIATE_TEST_SUITE_P(
-    Spectra, IntensityLimits,
-    testing::Values(
-        // 10 … 50 with 5 % of 40 to spare.
-        IntensityCase{"Kinetic", kSixEnergies, {10, 20, 30, 40, 45, 50}, 0.0, 8.0, 52.0},
-        IntensityCase{"Binding", kSixEnergies, {50, 45, 40, 30, 20, 10}, 1486.5, 8.0, 52.0},
-        IntensityCase{"PeakInTheMiddle", kSixEnergies, {10, 30, 90, 80, 30, 10}, 0.0, 6.0, 94.0},
-        // One value everywhere: half a count each way.
-        IntensityCase{"Flat", kSixEnergies, {7, 7, 7, 7, 7, 7}, 0.0, 6.5, 7.5},
-        // A value that is not a number is not drawn and does not stretch the axis.
-        IntensityCase{"NotANumberLeftOut",
-                      kSixEnergies,
-                      {10, 20, std::numeric_limits<double>::quiet_NaN(), 40, 45, 50},
-                      0.0,
-                      8.0,
-                      52.0}),
-    [](const testing::TestParamInfo<IntensityCase>& item) { return std::string(item.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Spectra, Limits, testing::Values(
+    // 10 … 50 with 5 % of 40 to spare.
+    LimitCase{"Ascending", {100.2, 230.0, 357.9}, {10, 30, 50}, 0.0, 100.2, 357.9, 8.0, 52.0},
+    // The larger energy is the upper limit; one value everywhere: half a count each way.
+    LimitCase{"DescendingFlat", {1200.7, 1197.0, 1195.1}, {7, 7, 7}, 0.0, 1195.1, 1200.7, 6.5, 7.5},
+    // One energy: half an eV each way, so that the chart has a range to show.
+    LimitCase{"OnePoint", {42.0}, {7}, 0.0, 41.5, 42.5, 6.5, 7.5},
+    // Kinetic 1186.25 … 1201 under 1486.5 eV are binding 300.25 … 285.5.
+    LimitCase{"Binding", {1186.25, 1190.0, 1201.0}, {50, 10, 30}, 1486.5, 285.5, 300.25, 8.0, 52.0},
+    LimitCase{"PeakInTheMiddle", kSixEnergies, {10, 30, 90, 80, 30, 10}, 0.0, 100, 105, 6.0, 94.0},
+    // A value that is not a number is not drawn and does not stretch the axis.
+    LimitCase{"NotANumberLeftOut", kSixEnergies, {10, 20, kNaN, 40, 45, 50}, 0.0, 100, 105, 8.0,
+              52.0}),
+    [](const testing::TestParamInfo<LimitCase>& item) { return std::string(item.param.name); });
+// clang-format on
 
 // Residuals below zero and the calculated curves count as well as the data.
-TEST(IntensityLimits, EverySetDrawnCounts)
+TEST(Limits, EverySetDrawnCounts)
 {
     Module1 m = spectrumWithFit(5, 1, 0);  // counts 10 … 50, calculated 9 … 45, component 1000 …
     MenuState menu;
@@ -357,29 +324,11 @@ TEST(PeakMarkers, BindingDataShowBindingPositions)
     ASSERT_EQ(picture.sets.size(), 4U);
     EXPECT_EQ(picture.sets[0].x.front(), 1386.5);
     EXPECT_EQ(picture.sets[2], (PlotSet{2, 3, {1381.5, 1381.5}, {502.0, 0.0}, "Peak 3"}));
+    const Module1 m = markerModule(1486.5);
+    EXPECT_EQ(kineticEnergy(m.spectrum, 1381.5), 105.0);  // back from the axis, as zoom needs
 }
 
-// ---- Titles, conversion, codes ------------------------------------------------------------
-
-TEST(ShownEnergy, BindingIsPhotonEnergyMinusKineticAndBack)
-{
-    Spectrum kinetic;
-    kinetic.hmu = 1253.6;  // known but the file held kinetic energies: shown as they are
-    EXPECT_EQ(shownEnergy(kinetic, 970.25), 970.25);
-    EXPECT_EQ(kineticEnergy(kinetic, 970.25), 970.25);
-    Spectrum binding = kinetic;
-    binding.binding = true;
-    binding.photonEnergyKnown = true;
-    binding.hmu = 1486.5;
-    EXPECT_EQ(shownEnergy(binding, 1201.0), 285.5);
-    EXPECT_EQ(kineticEnergy(binding, 285.5), 1201.0);
-
-    Module1 m;
-    m.spectrum = kinetic;
-    EXPECT_EQ(plotPicture(m).title, "Fitting Experimental Data");
-    EXPECT_EQ(plotPicture(m).xTitle, "Kinetic Energy (eV)");
-    EXPECT_FALSE(plotPicture(m).binding);
-}
+// ---- Codes ------------------------------------------------------------------------------
 
 TEST(CodeTable, DistinctColoursReadableOnWhiteAndWrappingRound)
 {

@@ -31,13 +31,12 @@ TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
         .answerOpenFile("/data/a.dat")
         .answerSaveFile(std::nullopt);
 
-    dialogs.message("  first");
+    dialogs.message("  first");  // messages take no answer from the script
     EXPECT_TRUE(dialogs.askYesNo("Continue?", DefaultButton::YesOrOk));
     EXPECT_FALSE(dialogs.askOkCancel("Delete?", DefaultButton::NoOrCancel));
     dialogs.message("second");
     // An empty answer and Cancel must stay distinguishable.
-    EXPECT_EQ(dialogs.inputBox("Photon energy", "Input", "1486.6"),
-              std::optional<std::string>(""));
+    EXPECT_EQ(dialogs.inputBox("Photon energy", "Input", "1486.6"), std::optional<std::string>(""));
     EXPECT_EQ(dialogs.inputBox("Again", "Input", ""), std::nullopt);
     EXPECT_EQ(dialogs.openFileName(request("Open Data", "Data (*.dat)", "last.dat")),
               std::optional<std::string>("/data/a.dat"));
@@ -51,23 +50,13 @@ TEST(ScriptedDialogs, SessionIsRecordedInOrderAndAnsweredFromTheScript)
     EXPECT_EQ(records[4],
               (DialogRecord{DialogKind::Input, "Photon energy", "Input", "", "1486.6", {}}));
     EXPECT_EQ(records[6],
-              (DialogRecord{DialogKind::OpenFile, "Open Data", "Open Data", "Data (*.dat)",
-                            "last.dat", {}}));
+              (DialogRecord{
+                  DialogKind::OpenFile, "Open Data", "Open Data", "Data (*.dat)", "last.dat", {}}));
     EXPECT_EQ(records[7].kind, DialogKind::SaveFile);
     // Each question keeps the button Return would have chosen.
     EXPECT_EQ(records[1].defaultButton, DefaultButton::YesOrOk);
     EXPECT_EQ(records[2].defaultButton, DefaultButton::NoOrCancel);
     EXPECT_EQ(dialogs.unusedAnswers(), 0U);
-}
-
-TEST(ScriptedDialogs, MessagesNeedNoAnswer)
-{
-    ScriptedDialogs dialogs;
-    dialogs.answerYesNo(false);
-    dialogs.message("one");
-    dialogs.message("two");
-    EXPECT_FALSE(dialogs.askYesNo("three", DefaultButton::YesOrOk));
-    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"one", "two", "three"}));
 }
 
 // A file of two spectra, the first of which is not on an energy axis.

@@ -4,20 +4,18 @@
 // tied by the link controls, Select mode in the plot window, typed values committed before a
 // calculation or fit, the counts and the peak number shared with the plot window, Show All, and
 // the windows laid out again on a resize.
-#include "command_fixture.h"
 #include "core/files/config_commands.h"
 #include "display/format_grid.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"
 #include "editor/frm_all_parameters.h"
 #include "editor/frm_ds_setup.h"
-#include "frm_main.h"
 #include "qt_environment.h"
 #include "up_down.h"
+#include "window_fixture.h"
 
 #include <qcustomplot.h>
 #include <QAbstractItemView>
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -27,14 +25,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTest>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <fstream>
-#include <memory>
 
 namespace varnix::app {
 namespace {
@@ -61,30 +54,9 @@ std::string scientific(double value)
     return text;
 }
 
-class EditorWindows : public ::testing::Test {
+class EditorWindows : public WindowFixture {
 protected:
-    EditorWindows()
-    {
-        for (const char* name :
-             {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
-            fs::copy_file(example(name), m_folder.path() / name);
-        }
-        std::ofstream(m_folder.file("last_data.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.dat") << "\"\n";
-        std::ofstream(m_folder.file("last_config.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.cfg") << "\"\n";
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->resize(1200, 800);
-        m_window->show();
-    }
-
-    void trigger(const char* name)
-    {
-        auto* found = m_window->findChild<QAction*>(QString::fromLatin1(name));
-        ASSERT_NE(found, nullptr) << name;
-        found->trigger();
-    }
+    EditorWindows() : WindowFixture(true) { started(QSize(1200, 800)); }
 
     // Open > All Files: the example opened, the setup window showing it beside the plot.
     frmDSSetup& opened()
@@ -105,12 +77,6 @@ protected:
         if (confirm) {
             QTest::keyClick(box, Qt::Key_Return);
         }
-    }
-
-    // Option buttons and check boxes take clicks on their indicator at the left.
-    static void click(QAbstractButton* button)
-    {
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
     }
 
     // An entry of a list chosen in its drop-down with the keys, as a user does.
@@ -144,13 +110,6 @@ protected:
         QTest::mouseClick(&chart, Qt::LeftButton, {}, pixel);
         return {chart.xAxis->pixelToCoord(pixel.x()), chart.yAxis->pixelToCoord(pixel.y())};
     }
-
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader;
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 TEST_F(EditorWindows, SetupWindowShowsTheExampleUnderItsCaptionsBesideThePlot)
@@ -432,7 +391,7 @@ TEST_F(EditorWindows, TextThatIsNoNumberIsKeptInWarningColourUntilCorrected)
     EXPECT_EQ(box->palette().color(QPalette::Base), white);
     EXPECT_EQ(p()[kHeight1], 1234.5);
     EXPECT_FALSE(m_module.configSaved);
-    EXPECT_TRUE(m_window->findChild<QAction*>("mnuSaveItem_0")->isEnabled());
+    EXPECT_TRUE(enabled("mnuSaveItem_0"));
 }
 
 // The number of peaks is taken when the box is left, so that typing "12" never passes through

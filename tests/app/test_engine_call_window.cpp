@@ -2,25 +2,18 @@
 // lets it go stands in for a long one, so that everything below happens while a call is
 // certainly running. The window must repaint and resize, show that it is busy, keep the user's
 // input from the records, and let Break and Exit act only after the call.
-#include "command_fixture.h"
 #include "display/frm_graph.h"
-#include "frm_main.h"
 #include "qt_environment.h"
+#include "window_fixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
-#include <fstream>
 #include <functional>
-#include <memory>
 
 namespace varnix::app {
 namespace {
@@ -82,27 +75,17 @@ struct BusyCase {
     std::vector<const char*> locked;
 };
 
-class BusyWindow : public testing::TestWithParam<BusyCase> {
+class BusyWindow : public WindowFixture, public testing::WithParamInterface<BusyCase> {
 public:
     BusyWindow()
+        : WindowFixture(
+              true,
+              LibraryLoader({fs::path(VARNIX_HELD_ENGINE_DIR), fs::path(VARNIX_PROGRAM_DIR)}, true))
     {
-        for (const char* name :
-             {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
-            fs::copy_file(example(name), m_folder.path() / name);
-        }
-        std::ofstream(m_folder.file("last_data.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.dat") << "\"\n";
-        std::ofstream(m_folder.file("last_config.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.cfg") << "\"\n";
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->show();
+        started();
     }
 
-    QAction* action(const char* name) const
-    {
-        return m_window->findChild<QAction*>(QString::fromLatin1(name));
-    }
+    using WindowFixture::m_window;
 
     void clickMenuBar(const char* name)
     {
@@ -162,19 +145,12 @@ public:
     }
 
     HeldEngine m_held;
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader{{fs::path(VARNIX_HELD_ENGINE_DIR), fs::path(VARNIX_PROGRAM_DIR)}, true};
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 TEST_P(BusyWindow, RepaintsAndKeepsInputFromTheRecordsUntilTheCallIsOver)
 {
     const BusyCase& c = GetParam();
-    action("mnuOpenItem_0")->trigger();
-    ASSERT_TRUE(m_module.dataLoaded && m_module.configLoaded);
+    trigger("mnuOpenItem_0");
     if (!c.questions.empty()) {
         m_dialogs.answerYesNo(c.answer);
     }

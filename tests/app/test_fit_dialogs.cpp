@@ -3,16 +3,14 @@
 // the values a calculation or fit then uses, colours applied to every open window, extensions
 // reaching the open dialogs, and the settings stored.
 #include "apply_colours.h"
-#include "command_fixture.h"
 #include "core/fit/calculate.h"
 #include "core/fit/fit_controls.h"
 #include "editor/frm_color.h"
 #include "editor/frm_ext.h"
 #include "editor/frm_fit_dialogs.h"
-#include "frm_main.h"
 #include "qt_environment.h"
+#include "window_fixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,12 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <memory>
 
 namespace varnix::app {
 namespace {
@@ -41,34 +33,13 @@ QString latin(const char* text)
     return QString::fromLatin1(text);
 }
 
-class Windows : public ::testing::Test {
+class Windows : public WindowFixture {
 protected:
-    Windows()
+    Windows() : WindowFixture(true)
     {
-        for (const char* name :
-             {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
-            fs::copy_file(example(name), m_folder.path() / name);
-        }
-        std::ofstream(m_folder.file("last_data.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.dat") << "\"\n";
-        std::ofstream(m_folder.file("last_config.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.cfg") << "\"\n";
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->show();
-        m_window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        started();
         trigger("mnuOpenItem_0");
     }
-
-    void trigger(const char* name)
-    {
-        auto* action = m_window->findChild<QAction*>(latin(name));
-        ASSERT_NE(action, nullptr) << name;
-        ASSERT_TRUE(action->isEnabled()) << name;
-        action->trigger();
-    }
-    QAction* action(const char* name) const { return m_window->findChild<QAction*>(latin(name)); }
 
     // The window of that kind still shown; a closed one lingers until the event loop ends it.
     template <class Form>
@@ -117,13 +88,6 @@ protected:
         EXPECT_EQ(quiet.texts(), Texts{});
         return next;
     }
-
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader;
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 // ---- The fit-parameter dialogs ----------------------------------------------------------
@@ -309,8 +273,7 @@ TEST_F(Windows, AppliedColoursReachEveryOpenWindow)
 TEST_F(Windows, SaveAndExitStoresTheColoursAndAFailedStoreKeepsThem)
 {
     auto* colours = open<frmColor>("mnuCustomizeItem_0");
-    QRadioButton* text = colours->opt(ColourTarget::Text);
-    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->height() / 2, text->height() / 2));
+    click(colours->opt(ColourTarget::Text));
     EXPECT_EQ(colours->lblCaption()->text(), QStringLiteral("Select ForeGround Colour"));
     type(*colours->txt(kGreen), QStringLiteral("128"));
     EXPECT_EQ(colours->slider(kGreen)->value(), 128);

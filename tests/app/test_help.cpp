@@ -2,14 +2,12 @@
 // at its contents page in the help window, or says where it looked when there is none; About
 // Varnix shows the About box. And the manual itself: every page opens in the help window with
 // its title, no entity left unread, every picture an image, and every link leads somewhere.
-#include "command_fixture.h"
 #include "frm_about.h"
 #include "frm_help.h"
-#include "frm_main.h"
 #include "manual_check.h"
 #include "qt_environment.h"
+#include "window_fixture.h"
 
-#include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,10 +15,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace varnix::app {
 namespace {
@@ -34,24 +28,9 @@ QUrl pageUrl(const fs::path& page)
     return QUrl::fromLocalFile(QString::fromStdString(page.lexically_normal().string()));
 }
 
-class HelpMenu : public ::testing::Test {
+class HelpMenu : public WindowFixture {
 protected:
-    HelpMenu()
-    {
-        fs::copy_file(example("fini.dat"), m_folder.path() / "fini.dat");
-        fs::copy_file(example("FitFile.dat"), m_folder.path() / "FitFile.dat");
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->show();
-    }
-
-    void choose(const char* name)
-    {
-        auto* action = m_window->findChild<QAction*>(QString::fromLatin1(name));
-        ASSERT_NE(action, nullptr) << name;
-        ASSERT_TRUE(action->isEnabled()) << name;
-        action->trigger();
-    }
+    HelpMenu() : WindowFixture(false) { started(); }
 
     frmAbout* about() const
     {
@@ -62,18 +41,11 @@ protected:
         }
         return nullptr;
     }
-
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader;
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 TEST_F(HelpMenu, HelpTopicsShowsTheManualAtItsContentsPage)
 {
-    choose("mnuHelpItem_0");
+    trigger("mnuHelpItem_0");
     frmHelp* help = m_window->help();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -85,7 +57,7 @@ TEST_F(HelpMenu, HelpTopicsShowsTheManualAtItsContentsPage)
 
 TEST_F(HelpMenu, ContentsBackAndForwardMoveThroughThePages)
 {
-    choose("mnuHelpItem_0");
+    trigger("mnuHelpItem_0");
     frmHelp& help = *m_window->help();
     QTextBrowser& browser = *help.browser();
     EXPECT_FALSE(help.cmdBack()->isEnabled());
@@ -102,7 +74,7 @@ TEST_F(HelpMenu, ContentsBackAndForwardMoveThroughThePages)
     EXPECT_EQ(browser.source(), pageUrl(kManual / "index.html"));
     // Help Topics again: the same window, at the contents page whatever it showed.
     browser.setSource(pageUrl(kManual / "links.html"));
-    choose("mnuHelpItem_0");
+    trigger("mnuHelpItem_0");
     EXPECT_EQ(m_window->help(), &help);
     EXPECT_EQ(browser.source(), pageUrl(kManual / "index.html"));
 }
@@ -112,7 +84,7 @@ TEST_F(HelpMenu, MissingManualIsReportedWithWhereItWasLookedFor)
     const fs::path nowhere = m_folder.path() / "no_manual";
     fs::create_directories(nowhere);
     m_window->setHelpFolders({nowhere});
-    choose("mnuHelpItem_0");
+    trigger("mnuHelpItem_0");
     EXPECT_EQ(m_window->help(), nullptr);
     EXPECT_EQ(m_dialogs.texts(),
               std::vector<std::string>{"The Varnix manual was not found: no index.html in\n" +
@@ -123,7 +95,7 @@ TEST_F(HelpMenu, MissingManualIsReportedWithWhereItWasLookedFor)
 
 TEST_F(HelpMenu, AboutShowsVersionLicenceReferenceAndFolders)
 {
-    choose("mnuHelpItem_1");
+    trigger("mnuHelpItem_1");
     frmAbout* box = about();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(m_module.windowOpen.about);
@@ -137,7 +109,7 @@ TEST_F(HelpMenu, AboutShowsVersionLicenceReferenceAndFolders)
     EXPECT_EQ(fs::path(box->lblRow(3)->text().toStdString()), kManual.lexically_normal());
 
     // Chosen again, the open box comes forward instead of a second one.
-    choose("mnuHelpItem_1");
+    trigger("mnuHelpItem_1");
     EXPECT_EQ(m_window->mdiArea()->subWindowList().size(), 1);
     box->cmdOK()->click();
     EXPECT_EQ(about(), nullptr);
@@ -146,7 +118,7 @@ TEST_F(HelpMenu, AboutShowsVersionLicenceReferenceAndFolders)
 
 TEST_F(HelpMenu, AboutStaysCentredWhenTheMainWindowIsResized)
 {
-    choose("mnuHelpItem_1");
+    trigger("mnuHelpItem_1");
     m_window->resize(1100, 800);
     QApplication::processEvents();
     const QMdiArea& area = *m_window->mdiArea();

@@ -3,7 +3,6 @@
 // set, the window on most of the screen with every status panel whole and its place remembered,
 // no width it cannot shrink back from, the usual keys, and every number of a fit of the example
 // whole in the results and correlation windows. Colours are measured in the pixels drawn.
-#include "command_fixture.h"
 #include "contrast_reference.h"
 #include "display/format_grid.h"
 #include "display/frm_correlation.h"
@@ -11,8 +10,8 @@
 #include "display/uncertainty_grid.h"
 #include "frm_main.h"
 #include "qt_environment.h"
+#include "window_fixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
@@ -29,15 +28,10 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTableWidget>
-#include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <memory>
 
 namespace varnix::app {
 namespace {
@@ -97,39 +91,9 @@ Ink inkOf(const QImage& image, const QRect& region)
     return ink;
 }
 
-class LookWindow : public ::testing::Test {
+class LookWindow : public WindowFixture {
 protected:
-    LookWindow()
-    {
-        for (const char* name :
-             {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
-            fs::copy_file(example(name), m_folder.path() / name);
-        }
-        std::ofstream(m_folder.file("last_data.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.dat") << "\"\n";
-        std::ofstream(m_folder.file("last_config.dat"))
-            << "\"" << m_folder.file("synthetic_c1s.cfg") << "\"\n";
-    }
-
-    // A window after start-up in the start directory, shown and active as the user's is.
-    frmMain& started()
-    {
-        m_window.reset();
-        m_module = Module1{};
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->show();
-        m_window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-        return *m_window;
-    }
-
-    QAction* action(const char* name) const
-    {
-        auto* found = m_window->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    LookWindow() : WindowFixture(true) {}
 
     void press(const char* keys)
     {
@@ -145,18 +109,11 @@ protected:
     // Open > All Files and Start Fit: the example fitted to its end.
     void fitExample()
     {
-        action("mnuOpenItem_0")->trigger();
-        action("mnuFit")->trigger();
+        trigger("mnuOpenItem_0");
+        trigger("mnuFit");
         ASSERT_TRUE(m_module.fitResults.standardDeviationsAvailable);
         QApplication::processEvents();
     }
-
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader;
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 // ---- the menu bar with every colour set ----------------------------------------------------
@@ -400,7 +357,7 @@ void expectWholeConditionNumber(const QLineEdit& box)
         << box.text().toStdString();
 }
 
-TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
+TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindowsNarrowOrNot)
 {
     started();
     fitExample();
@@ -443,16 +400,10 @@ TEST_F(LookWindow, EveryNumberOfAFitIsWholeInTheResultsAndCorrelationWindows)
     // Twelve whole rows and columns in view: no sliver of the next with its number cut.
     EXPECT_EQ(grid.viewport()->width(), 12 * grid.columnWidth(0));
     EXPECT_EQ(grid.viewport()->height(), 12 * grid.rowHeight(0));
-}
 
-// As narrow as the results window opens on a 1024 px screen: the commands keep their whole
-// captions and the condition number moves below them, still whole.
-TEST_F(LookWindow, ANarrowResultsWindowKeepsTheCommandsAndTheConditionNumberWhole)
-{
+    // As narrow as the results window opens on a 1024 px screen: the commands keep their whole
+    // captions and the condition number moves below them, still whole.
     constexpr int kNarrowResults = 460;  // px, the results window beside the plot at 1024 px
-    started();
-    fitExample();
-    frmResults& results = *m_window->results();
     QWidget& frame = *results.parentWidget();
     frame.resize(kNarrowResults, frame.height());
     QApplication::processEvents();

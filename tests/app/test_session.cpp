@@ -3,30 +3,21 @@
 // plot types, zoom, fit, read and take the results, write every output, and exit. The example
 // files are copied into a temporary start directory, so that the outputs named after them land
 // there.
-#include "qt_environment.h"
-#include "command_fixture.h"
 #include "core/display/zoom.h"
 #include "display/frm_correlation.h"
 #include "display/frm_graph.h"
 #include "display/frm_results.h"
-#include "frm_main.h"
+#include "qt_environment.h"
+#include "window_fixture.h"
 
 #include <qcustomplot.h>
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <fstream>
-#include <memory>
 #include <tuple>
 
 namespace varnix::app {
@@ -45,33 +36,9 @@ std::vector<double> yValues(const QCPGraph& graph)
     return values;
 }
 
-class Session : public ::testing::Test {
+class Session : public WindowFixture {
 protected:
-    Session()
-    {
-        for (const char* name : {"fini.dat", "FitFile.dat", "synthetic_c1s.dat", "synthetic_c1s.cfg"}) {
-            fs::copy_file(example(name), m_folder.path() / name);
-        }
-        std::ofstream(m_folder.file("last_data.dat")) << "\"" << data() << "\"\n";
-        std::ofstream(m_folder.file("last_config.dat")) << "\"" << config() << "\"\n";
-        m_window = std::make_unique<frmMain>(m_module, m_dialogs, m_loader, m_lock);
-        EXPECT_TRUE(m_window->Form_Load(m_folder.path().string()));
-        m_window->show();
-    }
-
-    std::string data() const { return m_folder.file("synthetic_c1s.dat"); }
-    std::string config() const { return m_folder.file("synthetic_c1s.cfg"); }
-
-    void trigger(const char* name)
-    {
-        auto* found = m_window->findChild<QAction*>(QString::fromLatin1(name));
-        ASSERT_NE(found, nullptr) << name;
-        found->trigger();
-    }
-    bool enabled(const char* name) const
-    {
-        return m_window->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
-    }
+    Session() : WindowFixture(true) { started(); }
 
     QCustomPlot& chart() const { return *m_window->graph()->Graph1(); }
 
@@ -79,17 +46,9 @@ protected:
     void calculated()
     {
         trigger("mnuOpenItem_0");
-        ASSERT_TRUE(m_module.dataLoaded && m_module.configLoaded);
         trigger("mnuCalculate");
         ASSERT_TRUE(m_module.calculationDone);
     }
-
-    TempFolder m_folder;
-    Module1 m_module;
-    ScriptedDialogs m_dialogs;
-    LibraryLoader m_loader;
-    FakeLock m_lock{true};
-    std::unique_ptr<frmMain> m_window;
 };
 
 TEST_F(Session, CalculationDrawsTheModelComponentsAndResidualsOfEachPlotType)
@@ -104,7 +63,7 @@ TEST_F(Session, CalculationDrawsTheModelComponentsAndResidualsOfEachPlotType)
     EXPECT_TRUE(m_dialogs.records().empty());
     EXPECT_EQ(m_window->statusText(), QStringLiteral("  Waiting for user input"));
     EXPECT_EQ(m_module.plot.plotType, 1);
-    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_1"))->isChecked());
+    EXPECT_TRUE(action("mnuPlotItem_1")->isChecked());
     // Spectrum, model and five components (four peaks and the background).
     ASSERT_EQ(chart().graphCount(), 7);
     EXPECT_EQ(yValues(*chart().graph(0)), m_module.spectrum.counts);
@@ -132,14 +91,15 @@ TEST_F(Session, CalculationDrawsTheModelComponentsAndResidualsOfEachPlotType)
 // binding energies again, decreasing from left to right.
 TEST_F(Session, BindingEnergyDataAreShownOnABindingAxis)
 {
-    m_dialogs.answerOpenFile(dataFile("dat/binding_without_photon_energy.dat")).answerInput("1486.6");
+    m_dialogs.answerOpenFile(dataFile("dat/binding_without_photon_energy.dat"))
+        .answerInput("1486.6");
     trigger("mnuOpenItem_1");
     ASSERT_TRUE(m_module.dataLoaded && m_module.spectrum.binding);
     const QCPAxis& axis = *chart().xAxis;
     EXPECT_EQ(axis.label(), QStringLiteral("Binding Energy (eV)"));
     EXPECT_TRUE(axis.rangeReversed());
-    const auto [low, high] = std::minmax_element(m_module.spectrum.energy.begin(),
-                                                 m_module.spectrum.energy.end());
+    const auto [low, high] =
+        std::minmax_element(m_module.spectrum.energy.begin(), m_module.spectrum.energy.end());
     EXPECT_DOUBLE_EQ(axis.range().lower, 1486.6 - *high);
     EXPECT_DOUBLE_EQ(axis.range().upper, 1486.6 - *low);
     EXPECT_EQ(m_window->pnlStatus(5)->text(), QStringLiteral("Photon Energy : 1486.600 eV  "));
@@ -167,11 +127,9 @@ TEST_P(ZoomedThenReset, ResetRestoresTheFullSpectrumWithTheModelOnIt)
     const std::vector<double> p = m_module.engine.p;  // the model now shown
 
     // After a fit Reset waits until Zoom is chosen again.
-    QRadioButton* zoom = m_window->graph()->optZoom();
-    QTest::mouseClick(zoom, Qt::LeftButton, {}, QPoint(6, zoom->height() / 2));
-    QRadioButton* reset = m_window->graph()->optReset();
-    ASSERT_TRUE(reset->isEnabled());
-    QTest::mouseClick(reset, Qt::LeftButton, {}, QPoint(6, reset->height() / 2));
+    click(m_window->graph()->optZoom());
+    ASSERT_TRUE(m_window->graph()->optReset()->isEnabled());
+    click(m_window->graph()->optReset());
     const Spectrum& s = m_module.spectrum;
     EXPECT_EQ(std::tuple(s.np, s.energy, s.counts), std::tuple(601, full.energy, full.counts));
     EXPECT_TRUE(m_module.dataSaved);
@@ -203,10 +161,6 @@ INSTANTIATE_TEST_SUITE_P(Commands, ZoomedThenReset, testing::Values("mnuCalculat
 
 TEST_F(Session, NewConfigurationSavedAsThenReopenedAndShifted)
 {
-    m_dialogs.answerOpenFile(std::nullopt);
-    trigger("mnuOpenItem_1");  // cancelled: nothing opened
-    EXPECT_FALSE(m_module.dataLoaded);
-
     trigger("mnuNewItem_0");
     EXPECT_EQ(m_module.configuration.nds, 1);
     EXPECT_EQ(m_module.configuration.p, std::vector<double>(5, 0.0));
@@ -244,9 +198,11 @@ TEST_F(Session, NewConfigurationSavedAsThenReopenedAndShifted)
     EXPECT_TRUE(m_window->isVisible());
 }
 
+// Started on the experimental spectrum alone, the fit ends showing its model, ticked in the menu.
 TEST_F(Session, FitShowsFinalResultsAndUpdateConfigurationTakesThem)
 {
-    calculated();
+    trigger("mnuOpenItem_0");
+    ASSERT_EQ(m_module.plot.plotType, 0);
     trigger("mnuFit");
     EXPECT_TRUE(m_dialogs.records().empty());
     EXPECT_EQ(m_window->statusText(),
@@ -258,7 +214,9 @@ TEST_F(Session, FitShowsFinalResultsAndUpdateConfigurationTakesThem)
     EXPECT_TRUE(results->txtCond()->isVisibleTo(results));
     EXPECT_TRUE(results->cmdCorrelation()->isVisibleTo(results));
     EXPECT_TRUE(enabled("mnuPrintItem_2") && enabled("mnuFit") && !enabled("mnuBreak"));
-    // The plot shows the fitted model.
+    EXPECT_EQ(m_module.plot.plotType, 1);
+    EXPECT_TRUE(action("mnuPlotItem_1")->isChecked() && !action("mnuPlotItem_0")->isChecked());
+    ASSERT_EQ(chart().graphCount(), 7);
     EXPECT_EQ(yValues(*chart().graph(1)), m_module.spectrum.calculated);
 
     const std::vector<double> fitted = m_module.fitResults.parameters;
@@ -323,19 +281,6 @@ TEST_F(Session, ClosedCorrelationWindowsAreGoneAndOpenDataClosesTheResults)
     EXPECT_FALSE(fs::exists(m_folder.file("synthetic_c1s_results.txt")));
 }
 
-// Started on the experimental spectrum alone, the fit ends showing its model, ticked in the menu.
-TEST_F(Session, FitFromTheExperimentalSpectrumEndsDrawingTheFit)
-{
-    trigger("mnuOpenItem_0");
-    ASSERT_EQ(m_module.plot.plotType, 0);
-    trigger("mnuFit");
-    EXPECT_EQ(m_module.plot.plotType, 1);
-    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_1"))->isChecked());
-    EXPECT_FALSE(m_window->findChild<QAction*>(QStringLiteral("mnuPlotItem_0"))->isChecked());
-    ASSERT_EQ(chart().graphCount(), 7);
-    EXPECT_EQ(yValues(*chart().graph(1)), m_module.spectrum.calculated);
-}
-
 // Exit during the fit waits for the current engine call, then asks the exit questions; No lets
 // the fit go on to its end with standard deviations, and Varnix keeps running.
 TEST_F(Session, ExitDuringTheFitAsksAndCancelledLetsTheFitFinish)
@@ -375,7 +320,7 @@ TEST_F(Session, EveryOutputIsWrittenUnderItsDefaultNameAndCancelWritesNothing)
     m_dialogs.answerSaveFile(m_folder.file("fit.cex"));
     trigger("mnuSaveAsItem_3");
     EXPECT_TRUE(fs::exists(m_folder.file("fit.cal")) && fs::exists(m_folder.file("fit.cex")));
-    EXPECT_TRUE(m_window->findChild<QAction*>(QStringLiteral("mnuSaveAsItem_3"))->isChecked());
+    EXPECT_TRUE(action("mnuSaveAsItem_3")->isChecked());
     EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
 }
 
@@ -453,6 +398,16 @@ TEST_F(Session, ACoreLevelOfAVamasFileIsChosenFittedWrittenAndReopened)
     EXPECT_EQ(m_module.spectrum.energy, energies);
     EXPECT_EQ(m_module.configuration.fileName, m_folder.file("carbide.cfg"));
     EXPECT_EQ(m_dialogs.unusedAnswers(), 0U);
+
+    // A region that is gone from the file is named, and nothing is opened.
+    std::ofstream(m_folder.file("last_data.dat")) << "\"" << vamas << "#7\"\n";
+    const Module1 opened = m_module;
+    trigger("mnuOpenItem_0");
+    EXPECT_EQ(
+        m_dialogs.texts().back(),
+        std::string{vamas + ": region 7 does not exist - the file holds 5 spectra - open the file "
+                            "with Open > Data to choose another"});
+    EXPECT_EQ(m_module, opened);
 }
 
 TEST_F(Session, CancellingTheRegionChooserKeepsTheSpectrumAndEveryFlag)
@@ -467,24 +422,9 @@ TEST_F(Session, CancellingTheRegionChooserKeepsTheSpectrumAndEveryFlag)
     EXPECT_EQ(m_module, before);
     EXPECT_EQ(m_window->menuState(), menu);
     EXPECT_EQ(chart().graphCount(), curves);
-    std::ifstream remembered(m_folder.file("last_data.dat"));
-    std::string line;
-    std::getline(remembered, line);
-    EXPECT_EQ(line, std::string(1, '"').append(data()).append(1, '"'));
-}
-
-// A region that is gone from the file is named, and nothing is opened.
-TEST_F(Session, AllFilesWithARegionThatNoLongerExistsSaysSo)
-{
-    const std::string vamas = m_folder.file("0-150W.vms");
-    fs::copy_file(dataFile("real/LG4X_0-150W.vms"), vamas);
-    std::ofstream(m_folder.file("last_data.dat")) << "\"" << vamas << "#7\"\n";
-    const Module1 before = m_module;
-    trigger("mnuOpenItem_0");
-    EXPECT_EQ(m_dialogs.texts(),
-              Texts{vamas + ": region 7 does not exist - the file holds 5 spectra - open the file "
-                            "with Open > Data to choose another"});
-    EXPECT_EQ(m_module, before);
+    std::string remembered;
+    std::getline(std::ifstream(m_folder.file("last_data.dat")), remembered);
+    EXPECT_EQ(remembered, std::string(1, '"').append(data()).append(1, '"'));
 }
 
 }  // namespace

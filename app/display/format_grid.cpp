@@ -137,4 +137,13 @@ void fitColumns(QTableWidget& grid)
     }
 }
 
+int horizontalScrollBarHeight(const QTableWidget& grid)
+{
+    int columns = 0;
+    for (int column = 0; column < grid.columnCount(); ++column) {
+        columns += grid.columnWidth(column);
+    }
+    return columns > columnSpace(grid) ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+}
+
 }  // namespace varnix::app

@@ -35,4 +35,8 @@ int columnSpace(const QTableWidget& grid);
 // and what the grid has beyond that is shared in the format string's proportions.
 void fitColumns(QTableWidget& grid);
 
+// The height of the horizontal scroll bar when the columns are wider than the space they share,
+// else 0: what a grid sized to its rows must add so that its last row stays visible.
+int horizontalScrollBarHeight(const QTableWidget& grid);
+
 }  // namespace varnix::app

@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -169,12 +168,7 @@ void frmResults::sizePeakGrid()
     const int height = rowHeight();
     setRowHeights(grid, height);
     fitColumns(grid);
-    int columns = 0;
-    for (int column = 0; column < grid.columnCount(); ++column) {
-        columns += grid.columnWidth(column);
-    }
-    const int scrollBar =
-        columns > columnSpace(grid) ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    const int scrollBar = horizontalScrollBarHeight(grid);
     grid.setMaximumHeight((grid.rowCount() + 1) * height + 2 * grid.frameWidth() + scrollBar);
 }
 

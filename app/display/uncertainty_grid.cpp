@@ -6,7 +6,6 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -90,12 +89,7 @@ void UncertaintyGrid::sizeGrid()
     const int rows = (grid.rowCount() + 1) * m_rowHeight + 2 * grid.frameWidth();
     grid.setFixedHeight(rows);
     fitColumns(grid);
-    int columns = 0;
-    for (int column = 0; column < grid.columnCount(); ++column) {
-        columns += grid.columnWidth(column);
-    }
-    const int scrollBar =
-        columns > columnSpace(grid) ? grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    const int scrollBar = horizontalScrollBarHeight(grid);
     grid.setFixedHeight(rows + scrollBar);
 }
 

@@ -31,6 +31,9 @@ constexpr double kWidthShare = 0.5;
 constexpr double kHeightShare = 0.96;
 // Every grid row, header included, is this share of the window's height.
 constexpr double kRowShare = 0.075;
+// With the peak figures below them the rows are lower, so that all three grids take at most this
+// share of the window's height and none of them hides a row behind a scroll bar.
+constexpr double kGridsShare = 0.7;
 // One coefficient column, as a share of the window's width: a narrow screen makes a narrow
 // window, whose columns need the larger share for the same text.
 constexpr int kNarrowScreen = 1024;  // px
@@ -150,7 +153,14 @@ int frmResults::rowHeight() const
 {
     // Never less than the two lines of a value with its standard deviation.
     const int twoLines = 2 * QFontMetrics(RegularFont()).lineSpacing() + kLinePadding;
-    return std::max(static_cast<int>(std::lround(kRowShare * height())), twoLines);
+    const int share = static_cast<int>(std::lround(kRowShare * height()));
+    if (m_uncertainties->isHidden()) {
+        return std::max(share, twoLines);
+    }
+    const int peaks = std::max(m_module.configuration.nds, 0);
+    const int rows = 2 * (peaks + 1) + (m_grdPolynomial->isHidden() ? 0 : 2);
+    const int fitting = static_cast<int>(kGridsShare * height()) / rows;
+    return std::max(std::min(share, fitting), twoLines);
 }
 
 void frmResults::formatPeakGrid()
@@ -222,6 +232,11 @@ void frmResults::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeConditionNumber();
+    sizeGrids();
+}
+
+void frmResults::sizeGrids()
+{
     sizePeakGrid();
     sizePolynomialGrid();
     m_uncertainties->setRowHeight(rowHeight());
@@ -239,6 +254,7 @@ bool frmResults::UpdateResults()
     showPeakRows(table.peakRows);
     showCoefficients(table.coefficients);
     m_uncertainties->showTable(uncertaintyTable(m_module));
+    sizeGrids();
     if (table.conditionNumber) {
         m_txtCond->setText(text(*table.conditionNumber));
         m_lblCond->show();

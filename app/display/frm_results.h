@@ -10,10 +10,10 @@
 // program through endProgram.
 #pragma once
 
+#include "core/display/results_table.h"
 #include "core/session/dialogs.h"
 #include "core/session/menu_state.h"
 #include "core/session/module1.h"
-#include "core/display/results_table.h"
 
 #include <QSize>
 #include <QWidget>
@@ -91,6 +91,7 @@ private:
     void sizePeakGrid();
     void formatPolynomialGrid(int coefficients);
     void sizePolynomialGrid();
+    void sizeGrids();
     void placeConditionNumber();
     int rowHeight() const;
     void showPeakRows(const std::vector<PeakRow>& rows);

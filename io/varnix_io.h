@@ -101,13 +101,24 @@ VARNIX_IO_ENTRY void MIRDAX(const int32_t* peakParameterCount, const int32_t* nd
                             const char* configFileName, int32_t configFileNameLength,
                             const char* date, int32_t dateLength, const char* time,
                             int32_t timeLength, int32_t* status);
+// LURVEN's arguments after the time text carry the uncertainties: the σ of every parameter
+// [npar], the peaks' figures [kLurvenPeakFigures · nds, peak by peak], χ², NP, NFREE, the
+// condition numbers of the error matrix and of the correlation matrix, and the diagnosis text
+// (UTF-8). A value that is not known is NaN. A peak's figures, in order: σ of its area, σ of
+// its share of the total area (a fraction), σ of its FWHM (at half the Height), its maximum
+// and σ, the energy of the maximum (on the positions' scale) and σ, the full width at half
+// the maximum and σ.
+inline constexpr int32_t kLurvenPeakFigures = 9;
 VARNIX_IO_ENTRY void LURVEN(const double* hmu, const double* r, const double* parameters,
                             const double* areas, const double* widths, const int32_t* varied,
                             const int32_t* npar, const int32_t* nds, const int32_t* nbg,
                             const char* fileName, int32_t fileNameLength,
                             const char* dataFileName, int32_t dataFileNameLength,
                             const char* date, int32_t dateLength, const char* time,
-                            int32_t timeLength, int32_t* status);
+                            int32_t timeLength, const double* sigmas, const double* peakFigures,
+                            const double* chiSquare, const int32_t* np, const int32_t* nfree,
+                            const double* conditionNumber, const double* correlationCondition,
+                            const char* diagnosis, int32_t diagnosisLength, int32_t* status);
 VARNIX_IO_ENTRY void QUENDAL(const int32_t* nfree, const double* correlations,
                              const int32_t* peakParameterCount, const int32_t* nbg,
                              const int32_t* varied, const char* fileName,

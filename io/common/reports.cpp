@@ -146,14 +146,44 @@ std::string backgroundText(int32_t nbg)
     return std::to_string(nbg) + " (" + kNames[static_cast<std::size_t>(nbg)] + ")";
 }
 
+// The peaks' figures in the order varnix_io.h gives for LURVEN.
+enum PeakFigure : std::size_t {
+    kAreaSigma,
+    kShareSigma,
+    kWidthSigma,
+    kMaximum,
+    kMaximumSigma,
+    kMaximumEnergy,
+    kMaximumEnergySigma,
+    kWidthAtMaximum,
+    kWidthAtMaximumSigma,
+};
+
+double peakFigure(const FitResultsSummary& results, std::size_t peak, PeakFigure figure)
+{
+    return results.peakFigures[peak * static_cast<std::size_t>(kLurvenPeakFigures) + figure];
+}
+
+bool onBindingScale(const FitResultsSummary& results)
+{
+    return std::isfinite(results.hmu) && results.hmu > 0.0;
+}
+
+// One row per peak and the total; the standard deviations of FWHM, area and share follow in
+// columns of their own at the end of the rows, where readers of earlier reports do not look.
 std::string peakTable(const FitResultsSummary& results)
 {
-    const bool binding = std::isfinite(results.hmu) && results.hmu > 0.0;
+    const bool binding = onBindingScale(results);
     std::vector<Column> columns = {{"Peak", Align::kLeft}, {"Pos"}};
     if (binding) {
         columns.push_back({"HMU-Pos"});
     }
-    columns.insert(columns.end(), {{"FWHM"}, {"Area"}, {"Area(%)"}});
+    columns.insert(columns.end(), {{"FWHM"},
+                                   {"Area"},
+                                   {"Area(%)"},
+                                   {"Sigma(FWHM)"},
+                                   {"Sigma(Area)"},
+                                   {"Sigma(Area%)"}});
     TextTable table(std::move(columns));
     const auto percentages = areaPercentages(results.areas);
     for (std::size_t peak = 0; peak < results.areas.size(); ++peak) {
@@ -165,6 +195,9 @@ std::string peakTable(const FitResultsSummary& results)
         row.push_back(reportNumber(results.widths[peak]));
         row.push_back(reportNumber(results.areas[peak]));
         row.push_back(percentages[peak] ? printed("%.3f", *percentages[peak]) : "-");
+        row.push_back(reportNumber(peakFigure(results, peak, kWidthSigma)));
+        row.push_back(reportNumber(peakFigure(results, peak, kAreaSigma)));
+        row.push_back(reportNumber(100.0 * peakFigure(results, peak, kShareSigma)));
         table.addRow(std::move(row));
     }
     const double total = std::accumulate(results.areas.begin(), results.areas.end(), 0.0);
@@ -173,6 +206,34 @@ std::string peakTable(const FitResultsSummary& results)
     totalRow.push_back(reportNumber(total));
     totalRow.push_back(!percentages.empty() && percentages[0] ? "100.000" : "-");
     table.addRow(std::move(totalRow));
+    return table.render();
+}
+
+// Each peak's maximum, the energy where it lies (and HMU minus it for binding-energy data) and
+// the full width at half the maximum, each followed by its standard deviation.
+std::string maximaTable(const FitResultsSummary& results)
+{
+    const bool binding = onBindingScale(results);
+    std::vector<Column> columns = {{"Peak", Align::kLeft}, {"Maximum"}, {"Sigma"}, {"E(max)"}};
+    if (binding) {
+        columns.push_back({"HMU-E(max)"});
+    }
+    columns.insert(columns.end(), {{"Sigma"}, {"FWHM(max)"}, {"Sigma"}});
+    TextTable table(std::move(columns));
+    for (std::size_t peak = 0; peak < results.areas.size(); ++peak) {
+        const double energy = peakFigure(results, peak, kMaximumEnergy);
+        std::vector<std::string> row = {std::to_string(peak + 1),
+                                        reportNumber(peakFigure(results, peak, kMaximum)),
+                                        reportNumber(peakFigure(results, peak, kMaximumSigma)),
+                                        reportNumber(energy)};
+        if (binding) {
+            row.push_back(reportNumber(results.hmu - energy));
+        }
+        row.push_back(reportNumber(peakFigure(results, peak, kMaximumEnergySigma)));
+        row.push_back(reportNumber(peakFigure(results, peak, kWidthAtMaximum)));
+        row.push_back(reportNumber(peakFigure(results, peak, kWidthAtMaximumSigma)));
+        table.addRow(std::move(row));
+    }
     return table.render();
 }
 
@@ -276,17 +337,35 @@ std::string formatResultsReport(const FitResultsSummary& results, const ReportHe
     assert(results.areas.size() == static_cast<std::size_t>(results.nds)
            && results.widths.size() == results.areas.size());
 
-    TextTable parameters({{"Parameter", Align::kLeft}, {"Value"}, {"Status", Align::kLeft}});
+    assert(results.sigmas.size() == results.parameters.size()
+           && results.peakFigures.size()
+                  == results.areas.size() * static_cast<std::size_t>(kLurvenPeakFigures));
+
+    TextTable parameters({{"Parameter", Align::kLeft},
+                          {"Value"},
+                          {"Status", Align::kLeft},
+                          {"Sigma"}});
     for (std::size_t i = 0; i < results.parameters.size(); ++i) {
         parameters.addRow({parameterName(static_cast<int32_t>(i), peakParameterCount),
-                           reportNumber(results.parameters[i]), stateText(results.varied[i])});
+                           reportNumber(results.parameters[i]), stateText(results.varied[i]),
+                           reportNumber(results.sigmas[i])});
     }
+    // What came after the peak table before is where it was; the statistics of the fit, the
+    // maxima and the diagnosis follow it.
     return headingText(heading)
            + labelledLines({{"Photon energy HMU (eV)", reportNumber(results.hmu)},
                             {"R of the last fit", reportNumber(results.r)},
                             {"Peaks (NDS)", std::to_string(results.nds)},
                             {"Background (NBG)", backgroundText(results.nbg)}})
-           + '\n' + parameters.render() + '\n' + peakTable(results);
+           + '\n' + parameters.render() + '\n' + peakTable(results) + '\n'
+           + labelledLines(
+               {{"Chi-square of the last fit", reportNumber(results.chiSquare)},
+                {"Points (NP)", std::to_string(results.np)},
+                {"Free parameters (NFREE)", std::to_string(results.nfree)},
+                {"Condition number", reportNumber(results.conditionNumber)},
+                {"Condition number of the correlations", reportNumber(results.correlationCondition)},
+                {"Diagnosis", results.diagnosis.empty() ? "-" : results.diagnosis}})
+           + '\n' + maximaTable(results);
 }
 
 std::string formatCorrelationReport(std::span<const double> correlations,

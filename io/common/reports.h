@@ -9,6 +9,7 @@
 #pragma once
 
 #include "configuration.h"
+#include "varnix_io.h"
 
 #include <cstdint>
 #include <optional>
@@ -45,8 +46,9 @@ struct ReportHeading {
 std::string formatConfigurationReport(const ConfigurationData& config,
                                       const ReportHeading& heading);
 
-// What LURVEN receives: parameters and varied flags (link states) over 5·nds + nbg entries,
-// areas and widths over nds.
+// What LURVEN receives: parameters, their σ and varied flags (link states) over 5·nds + nbg
+// entries, areas and widths over nds, the peaks' figures over kLurvenPeakFigures · nds in the
+// order varnix_io.h gives; NaN where a value is not known.
 struct FitResultsSummary {
     double hmu = 0.0;
     double r = 0.0;
@@ -56,6 +58,14 @@ struct FitResultsSummary {
     std::span<const int32_t> varied;
     std::span<const double> areas;
     std::span<const double> widths;
+    std::span<const double> sigmas;
+    std::span<const double> peakFigures;
+    double chiSquare = 0.0;
+    int32_t np = 0;
+    int32_t nfree = 0;
+    double conditionNumber = 0.0;
+    double correlationCondition = 0.0;
+    std::string diagnosis;
 };
 
 std::string formatResultsReport(const FitResultsSummary& results, const ReportHeading& heading);

@@ -2,7 +2,12 @@
 // calculated state is built here from closed-form Gaussian peaks, so every expected value comes
 // from the test's own arithmetic, never from the commands' output.
 #include "command_fixture.h"
+#include "core/display/results_table.h"
+#include "core/files/config_commands.h"
+#include "core/files/data_commands.h"
 #include "core/files/output_commands.h"
+#include "core/fit/fit_driver.h"
+#include "core/uncertainty/uncertainty_table.h"
 
 #include <gtest/gtest.h>
 
@@ -303,9 +308,11 @@ TEST(WriteReports, ConfigurationResultsAndCorrelationsAsComputed)
     const std::string results = readFile(folder.file("c1s_results.txt"));
     EXPECT_EQ(lineStarting(results, "R of the last fit").back(),
               printed("%.6f", std::sqrt(kChiSquare / kPoints)));
-    EXPECT_EQ(lineStarting(results, "Alpha2"), (Tokens{"Alpha2", "0.050000", "fixed"}));
-    EXPECT_EQ(lineStarting(results, "1 ").back(), "75.000");
-    EXPECT_EQ(lineStarting(results, "2 ").back(), "25.000");
+    // No standard deviations without the fit's error matrix: "-" ends the rows.
+    EXPECT_EQ(lineStarting(results, "Alpha2"), (Tokens{"Alpha2", "0.050000", "fixed", "-"}));
+    EXPECT_EQ(lineStarting(results, "1 "),
+              (Tokens{"1", "1201.000000", "0.600000", "300.000000", "75.000", "-", "-", "-"}));
+    EXPECT_EQ(lineStarting(results, "2 ")[4], "25.000");
 
     const std::string corr = readFile(folder.file("c1s_corr.txt"));
     const Tokens names = {"Pos1", "Height1", "LFWHM1", "GFWHM1", "LFWHM2", "GFWHM2", "a0"};
@@ -336,12 +343,131 @@ TEST(WriteReports, LinkStatesOfTheLastFitAndUndefinedCorrelations)
     ASSERT_TRUE(WriteResults(m, dialogs, loader, folder.file("r.txt")));
     ASSERT_TRUE(WriteCorrelations(m, dialogs, loader, folder.file("c.txt")));
     EXPECT_EQ(lineStarting(readFile(folder.file("r.txt")), "GFWHM2"),
-              (Tokens{"GFWHM2", "0.600000", "fixed"}));
+              (Tokens{"GFWHM2", "0.600000", "fixed", "-"}));
     const std::string corr = readFile(folder.file("c.txt"));
     EXPECT_EQ(lineStarting(corr, "Height1 "), (Tokens{"Height1", "-", "-", "-", "-", "-", "-"}));
     EXPECT_EQ(lineStarting(corr, "a0 "),
               (Tokens{"a0", "0.0000", "-", "0.0000", "0.0000", "0.0000", "1.0000"}));
     EXPECT_TRUE(lineStarting(corr, "GFWHM2").empty());
+}
+
+// Half a unit of the last digit a fixed-format cell shows: "1.23E+01" → 0.005E+01, "0.0123" →
+// 5E-05.
+double halfUnitOfLastDigit(const std::string& shown)
+{
+    const std::size_t exponentAt = shown.find_first_of("Ee");
+    const std::string mantissa = shown.substr(0, exponentAt);
+    const std::size_t point = mantissa.find('.');
+    const auto decimals =
+        point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    const int exponent =
+        exponentAt == std::string::npos ? 0 : std::stoi(shown.substr(exponentAt + 1));
+    return 0.5 * std::pow(10.0, exponent - decimals);
+}
+
+// `value` to two significant digits, by the C library: what the figures' grid shows of a σ.
+double twoSignificant(double value)
+{
+    return std::strtod(printed("%.1e", value).c_str(), nullptr);
+}
+
+// The σ the results window shows after "±" on a cell's second line; none without one.
+std::optional<std::string> shownSigma(const std::string& cell)
+{
+    const std::string plusMinus = "\n\xC2\xB1";
+    const std::size_t at = cell.find(plusMinus);
+    return at == std::string::npos ? std::nullopt
+                                   : std::optional(cell.substr(at + plusMinus.size()));
+}
+
+// Every line of `text` whose first word is `word`, as words, in order.
+std::vector<Tokens> linesOf(const std::string& text, const std::string& word)
+{
+    std::vector<Tokens> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(word + " ")) {
+            lines.push_back(lineStarting(line, word));
+        }
+    }
+    return lines;
+}
+
+// The example fitted as the main window fits it: what the results window shows, the report
+// carries, every σ to at least the digits shown.
+TEST(WriteReports, OfTheExampleCarryEverySigmaTheResultsWindowShowsToItsDigits)
+{
+    TempFolder folder;
+    LibraryLoader loader;
+    Module1 m;
+    m.startDirectory = folder.path().string();
+    ScriptedDialogs dialogs;
+    MenuState menu;
+    ASSERT_TRUE(OpenData(m, dialogs, loader, menu, example("synthetic_c1s.dat")));
+    ASSERT_TRUE(OpenConfiguration(m, dialogs, loader, menu, example("synthetic_c1s.cfg")));
+    Enable(m, menu);
+    FitHooks hooks;
+    hooks.peakUncertainties = true;
+    ASSERT_EQ(mnuFit_Click(m, dialogs, loader, menu, hooks), FitOutcome::Finished);
+    ASSERT_TRUE(WriteResults(m, dialogs, loader, folder.file("r.txt")));
+    const std::string report = readFile(folder.file("r.txt"));
+    int checked = 0;
+    const auto number = [](const std::string& text) { return std::strtod(text.c_str(), nullptr); };
+    // A cell of a fixed format: the report's number within half its last digit.
+    const auto expectCarried = [&](const std::string& reported, const std::string& shown,
+                                   const std::string& what) {
+        EXPECT_NEAR(number(reported), number(shown), halfUnitOfLastDigit(shown) * (1.0 + 1e-9))
+            << what << ": report " << reported << ", window " << shown;
+        ++checked;
+    };
+    // A σ of the figures' grid: the report's number, in the grid's unit, to two digits.
+    const auto expectSigma = [&](const std::string& reported, const std::string& shown,
+                                 double scale, const std::string& what) {
+        EXPECT_DOUBLE_EQ(twoSignificant(number(reported) * scale), number(shown))
+            << what << ": report " << reported << ", window " << shown;
+        ++checked;
+    };
+
+    // The parameter grids: each parameter's row ends in its σ.
+    const ResultsTable grids = resultsTable(m);
+    std::vector<std::string> cells;
+    for (const PeakRow& row : grids.peakRows) {
+        cells.insert(cells.end(), row.begin() + 1, row.begin() + 1 + kParametersPerPeak);
+    }
+    cells.insert(cells.end(), grids.coefficients.begin(), grids.coefficients.end());
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const std::string name = parameterName(m.configuration.nds, static_cast<int32_t>(k));
+        if (const auto sigma = shownSigma(cells[k])) {
+            expectCarried(lineStarting(report, name + " ").back(), *sigma, name);
+        }
+    }
+    ASSERT_TRUE(grids.conditionNumber);
+    expectCarried(lineStarting(report, "Condition number  ").back(), *grids.conditionNumber,
+                  "condition number");
+
+    // The figures' grid: σ of area, share and FWHM end the peak's row of the first peak table
+    // (the share there in percent); maximum, its energy and the width at half of it follow in
+    // the second, each before its σ.
+    const UncertaintyTable figures = uncertaintyTable(m);
+    ASSERT_EQ(figures.rows.size(), 4U);
+    for (std::size_t k = 0; k < figures.rows.size(); ++k) {
+        const UncertaintyRow& row = figures.rows[k];
+        const std::vector<Tokens> lines = linesOf(report, std::to_string(k + 1));
+        ASSERT_EQ(lines.size(), 2U) << "peak " << k + 1;
+        const Tokens& peak = lines[0];
+        const Tokens& maxima = lines[1];
+        const std::string p = " of peak " + std::to_string(k + 1);
+        expectSigma(peak.end()[-2], row[1].sigma, 1.0, "area" + p);
+        expectSigma(peak.end()[-1], row[2].sigma, 0.01, "share" + p);
+        expectSigma(peak.end()[-3], row[3].sigma, 1.0, "FWHM" + p);
+        expectSigma(maxima[2], row[4].sigma, 1.0, "maximum" + p);
+        expectSigma(maxima[4], row[5].sigma, 1.0, "energy of the maximum" + p);
+        expectSigma(maxima[6], row[6].sigma, 1.0, "FWHM at the maximum" + p);
+    }
+    EXPECT_EQ(checked, 20 + 2 + 1 + 4 * 6);  // every parameter is free
+    ASSERT_FALSE(figures.diagnosis.empty());
+    EXPECT_NE(report.find("Diagnosis                            : " + figures.diagnosis + "\n"),
+              std::string::npos);
 }
 
 // ---- Failures: each command's message, and a previous file left as it was ----

@@ -99,10 +99,14 @@ Status mirdax(const std::string& path)
 Status lurven(const std::string& path)
 {
     const Peak m;
-    const double hmu = 1486.6, r = 0.5, area = 100, width = 1.2;
+    const double hmu = 1486.6, r = 0.5, area = 100, width = 1.2, chi2 = 4.0, condition = 10.0;
+    const std::vector<double> sigmas(m.p.size(), 0.1), figures(kLurvenPeakFigures, 0.2);
+    const int32_t np = 50;
     int32_t status = -1;
     LURVEN(&hmu, &r, m.p.data(), &area, &width, m.state.data(), &m.npar, &m.nds, &m.nbg,
-           path.data(), length(path), "c1s.dat", 7, "01.02.2025", 10, "10:00:00", 8, &status);
+           path.data(), length(path), "c1s.dat", 7, "01.02.2025", 10, "10:00:00", 8,
+           sigmas.data(), figures.data(), &chi2, &np, &m.nfree, &condition, &condition, "", 0,
+           &status);
     return status;
 }
 

@@ -46,48 +46,31 @@ std::string withDeviation(double value, std::string_view format, std::optional<d
     return text;
 }
 
-// Walks the parameters in the grids' order (counter k) and hands each varied one the next
-// standard deviation (counter v), so that the v-th deviation goes to the v-th varied parameter.
+// Walks the parameters in the grids' order, each with its standard deviation.
 class ParameterCells {
 public:
     explicit ParameterCells(const Module1& module)
-        : m_module(module),
-          m_deviations(module.fitResults.standardDeviationsAvailable &&
-                       module.fitResults.standardDeviations.size() ==
-                           count(module.fitResults.nfree))
+        : m_module(module), m_deviations(parameterDeviations(module))
     {
     }
 
     // The next parameter's cell; a position of binding-energy data shows as HMU − Pos.
-    std::string next(std::string_view format, bool alwaysVaried, bool position)
+    std::string next(std::string_view format, bool position)
     {
         const std::size_t k = m_k++;
         const std::vector<double>& p = m_module.fitResults.parameters;
         if (k >= p.size()) {
             return {};
         }
-        const std::vector<int32_t>& states = m_module.engine.varied;
-        const bool varied = alwaysVaried || (k < states.size() && states[k] == kLinkVaried);
-        const std::optional<double> sd = varied ? nextDeviation() : std::nullopt;
         const Spectrum& s = m_module.spectrum;
-        return withDeviation(position && s.binding ? s.hmu - p[k] : p[k], format, sd);
+        return withDeviation(position && s.binding ? s.hmu - p[k] : p[k], format,
+                             m_deviations[k]);
     }
 
 private:
-    std::optional<double> nextDeviation()
-    {
-        if (!m_deviations) {
-            return std::nullopt;
-        }
-        const std::size_t v = m_v++;
-        const std::vector<double>& sd = m_module.fitResults.standardDeviations;
-        return v < sd.size() ? std::optional(sd[v]) : std::nullopt;
-    }
-
     const Module1& m_module;
-    bool m_deviations;
+    std::vector<std::optional<double>> m_deviations;
     std::size_t m_k = 0;
-    std::size_t m_v = 0;
 };
 
 PeakRow peakRow(const Module1& module, ParameterCells& cells, std::size_t peak,
@@ -96,7 +79,7 @@ PeakRow peakRow(const Module1& module, ParameterCells& cells, std::size_t peak,
     PeakRow row;
     row[0] = formatNumber(static_cast<double>(peak + 1), "###");
     for (std::size_t j = 0; j < kParameterFormats.size(); ++j) {
-        row[j + 1] = cells.next(kParameterFormats[j], false, j == 0);
+        row[j + 1] = cells.next(kParameterFormats[j], j == 0);
     }
     const FitResults& r = module.fitResults;
     if (peak < r.areas.size()) {
@@ -161,6 +144,26 @@ bool UpdateStandardDeviations(FitResults& results)
     return true;
 }
 
+std::vector<std::optional<double>> parameterDeviations(const Module1& module)
+{
+    const FitResults& r = module.fitResults;
+    std::vector<std::optional<double>> deviations(r.parameters.size());
+    if (!r.standardDeviationsAvailable || r.standardDeviations.size() != count(r.nfree)) {
+        return deviations;
+    }
+    const std::vector<int32_t>& states = module.engine.varied;
+    const std::size_t peakParameters = count(kParametersPerPeak * module.configuration.nds);
+    std::size_t v = 0;
+    for (std::size_t k = 0; k < deviations.size() && v < r.standardDeviations.size(); ++k) {
+        const bool varied =
+            k >= peakParameters || (k < states.size() && states[k] == kLinkVaried);
+        if (varied) {
+            deviations[k] = r.standardDeviations[v++];
+        }
+    }
+    return deviations;
+}
+
 bool hasFitResults(const Module1& module)
 {
     const Configuration& c = module.configuration;
@@ -186,7 +189,7 @@ ResultsTable resultsTable(const Module1& module)
         table.peakRows.push_back(peakRow(module, cells, peak, table.messages));
     }
     for (int32_t j = 0; j < c.nbg; ++j) {
-        table.coefficients.push_back(cells.next(kCoefficientFormat, true, false));
+        table.coefficients.push_back(cells.next(kCoefficientFormat, false));
     }
     if (module.engineMode == kEngineErrorMatrix) {
         table.conditionNumber = formatNumber(module.fitResults.conditionNumber, kConditionFormat);

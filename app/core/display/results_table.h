@@ -62,6 +62,11 @@ bool hasFitResults(const Module1& module);
 // endProgram.
 bool UpdateStandardDeviations(FitResults& results);
 
+// The standard deviation of each fitted parameter as both grids pair them: the v-th deviation
+// to the v-th parameter the last engine call varied, background coefficients always varied.
+// None for a parameter that was not varied, and none at all until the fit has its deviations.
+std::vector<std::optional<double>> parameterDeviations(const Module1& module);
+
 // The cells of both grids from the fitted values. Each varied peak parameter and every
 // background coefficient takes the next standard deviation on a second line once they are
 // available; the position is HMU − Pos for binding-energy data. A non-positive width of a

@@ -3,6 +3,8 @@
 #include "core/files/data_commands.h"
 #include "core/files/data_regions.h"
 #include "core/display/results_table.h"
+#include "core/fit/engine_call.h"
+#include "core/uncertainty/uncertainty_table.h"
 
 // The routines' signatures, from their one declaration beside the libraries; only the types are
 // used here, the entries themselves come through the loader.
@@ -246,6 +248,39 @@ std::vector<int32_t> fitLinkStates(const Module1& module)
     return states;
 }
 
+constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+
+// The σ of each fitted parameter as the results window shows them, NaN where it shows none.
+std::vector<double> parameterSigmas(const Module1& module)
+{
+    const std::vector<std::optional<double>> deviations = parameterDeviations(module);
+    std::vector<double> sigmas;
+    for (const std::optional<double>& sd : deviations) {
+        sigmas.push_back(sd.value_or(kUnknown));
+    }
+    return sigmas;
+}
+
+// The peaks' figures in LURVEN's order, as the results window's second grid shows them; NaN
+// while it shows none.
+std::vector<double> lurvenPeakFigures(const Module1& module)
+{
+    const std::size_t nds = count(module.configuration.nds);
+    std::vector<double> figures;
+    figures.reserve(nds * static_cast<std::size_t>(kLurvenPeakFigures));
+    if (!hasUncertainties(module)) {
+        figures.resize(nds * static_cast<std::size_t>(kLurvenPeakFigures), kUnknown);
+        return figures;
+    }
+    for (const PeakUncertainty& p : module.fitResults.uncertainties.peaks) {
+        figures.insert(figures.end(),
+                       {p.area.sigma, p.share.sigma, p.widthAtHalfHeight.sigma, p.maximum.value,
+                        p.maximum.sigma, p.maximumEnergy.value, p.maximumEnergy.sigma,
+                        p.widthAtHalfMaximum.value, p.widthAtHalfMaximum.sigma});
+    }
+    return figures;
+}
+
 // The links of the 5·NDS peak parameters as MIRDAX takes them, partners counted from 1.
 struct PeakLinks {
     std::vector<int32_t> state;
@@ -384,12 +419,22 @@ bool WriteResults(const Module1& module, Dialogs& dialogs, LibraryLoader& loader
     const Spectrum& s = module.spectrum;
     const double r = s.np > 0 ? std::sqrt(f.chiSquare / s.np) : 0.0;
     const std::vector<int32_t> varied = fitLinkStates(module);
+    const std::vector<double> sigmas = parameterSigmas(module);
+    const std::vector<double> figures = lurvenPeakFigures(module);
+    // As the results window: the condition number once the error matrix is there.
+    const double condition =
+        module.engineMode == kEngineErrorMatrix ? f.conditionNumber : kUnknown;
+    const Diagnosis& d = f.uncertainties.diagnosis;
+    const double correlationCondition = d.conditionNumber > 0.0 ? d.conditionNumber : kUnknown;
+    const std::string diagnosis = reportedDiagnosis(d);
     const std::string name = resolvedName(module, fileName);
     const ReportClock clock = now();
     int32_t status = kStatusOk;
     lurven(&s.hmu, &r, f.parameters.data(), f.areas.data(), f.widths.data(), varied.data(), &c.npar,
            &c.nds, &c.nbg, name.c_str(), length(name), s.fileName.c_str(), length(s.fileName),
-           clock.date.c_str(), length(clock.date), clock.time.c_str(), length(clock.time), &status);
+           clock.date.c_str(), length(clock.date), clock.time.c_str(), length(clock.time),
+           sigmas.data(), figures.data(), &f.chiSquare, &s.np, &f.nfree, &condition,
+           &correlationCondition, diagnosis.c_str(), length(diagnosis), &status);
     return reported(dialogs, status, kResultsError);
 }
 

@@ -100,8 +100,10 @@ void mnuPrintItem_Click(const Module1& module, Dialogs& dialogs, LibraryLoader& 
                         WriteItem item);
 
 // Write > Results: the fitted parameters with their link states, the peak areas and widths, the
-// photon energy and R = √(χ² / NP) of the last fit, through LURVEN. Without fit results of this
-// configuration (hasFitResults) kNoFitResultsMessage is shown and nothing written.
+// photon energy and R = √(χ² / NP) of the last fit, through LURVEN; with them every standard
+// deviation and figure the results window shows (parameters, the peaks' figures, the condition
+// number, the diagnosis), χ², NP and NFREE. Without fit results of this configuration
+// (hasFitResults) kNoFitResultsMessage is shown and nothing written.
 bool WriteResults(const Module1& module, Dialogs& dialogs, LibraryLoader& loader,
                   const std::string& fileName);
 

@@ -132,6 +132,19 @@ std::string combinationText(const std::vector<CombinationTerm>& terms)
     return text;
 }
 
+std::string reportedDiagnosis(const Diagnosis& diagnosis)
+{
+    if (diagnosis.badlyDetermined || !(diagnosis.conditionNumber > 0.0)) {
+        return diagnosis.text;
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Every combination of the free parameters is determined by the data (condition "
+                  "number of the correlations below %g).",
+                  kDegenerateCondition);
+    return text;
+}
+
 Diagnosis diagnoseDegeneracy(std::span<const double> errorMatrix,
                              const std::vector<std::string>& names)
 {

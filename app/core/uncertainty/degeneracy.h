@@ -49,6 +49,11 @@ struct Diagnosis {
 Diagnosis diagnoseDegeneracy(std::span<const double> errorMatrix,
                              const std::vector<std::string>& names);
 
+// What the results report says: the diagnosis's text for a badly determined fit; for a well
+// determined one that nothing is left undetermined, with the threshold; nothing without an
+// error matrix.
+std::string reportedDiagnosis(const Diagnosis& diagnosis);
+
 // "LFWHM2 − 0.8·GFWHM2": the terms with their coefficients to one decimal.
 std::string combinationText(const std::vector<CombinationTerm>& terms);
 

@@ -167,6 +167,14 @@ bool uncertaintiesAvailable(const Module1& module)
            r.errorMatrix.size() == nfree * nfree;
 }
 
+Diagnosis diagnoseFit(const Module1& module)
+{
+    if (!uncertaintiesAvailable(module)) {
+        return {};
+    }
+    return diagnoseDegeneracy(module.fitResults.errorMatrix, freeNames(module));
+}
+
 Uncertainties computeUncertainties(const Module1& module, LibraryLoader& loader,
                                    const UncertaintyOptions& options)
 {
@@ -200,7 +208,7 @@ Uncertainties computeUncertainties(const Module1& module, LibraryLoader& loader,
         peak.widthAtHalfMaximum = figure(kFigureWidthAtHalfMaximum);
     }
     addShares(r.errorMatrix, g, u.peaks);
-    u.diagnosis = diagnoseDegeneracy(r.errorMatrix, freeNames(module));
+    u.diagnosis = diagnoseFit(module);
     return u;
 }
 

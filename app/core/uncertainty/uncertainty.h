@@ -34,6 +34,10 @@ struct UncertaintyOptions {
 // values, the error matrix of module.engine's free parameters, standard deviations available.
 bool uncertaintiesAvailable(const Module1& module);
 
+// The diagnosis alone, from the error matrix without engine calls; empty unless
+// uncertaintiesAvailable(module).
+Diagnosis diagnoseFit(const Module1& module);
+
 // The figures of every peak at the fitted parameters with their σ, and the diagnosis. Needs
 // uncertaintiesAvailable(module) (std::logic_error otherwise). Throws what callEngine throws.
 Uncertainties computeUncertainties(const Module1& module, LibraryLoader& loader,

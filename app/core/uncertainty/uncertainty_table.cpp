@@ -74,14 +74,14 @@ ValueSigmaText figureText(const ValueSigma& figure)
     return ValueSigmaText{plainAtPlace(figure.value, place), plainAtPlace(figure.sigma, place)};
 }
 
+}  // namespace
+
 bool hasUncertainties(const Module1& module)
 {
     const FitResults& r = module.fitResults;
     return hasFitResults(module) && r.standardDeviationsAvailable &&
            r.uncertainties.peaks.size() == static_cast<std::size_t>(module.configuration.nds);
 }
-
-}  // namespace
 
 ValueSigmaText valueSigmaText(ValueSigma figure)
 {

@@ -50,6 +50,9 @@ struct UncertaintyTable {
     bool operator==(const UncertaintyTable&) const = default;
 };
 
+// Whether the fit results of this configuration hold the peaks' figures with their σ.
+bool hasUncertainties(const Module1& module);
+
 // From module.fitResults.uncertainties: the energy of the maximum as HMU − E for
 // binding-energy data (its σ unchanged), the No. column without a σ.
 UncertaintyTable uncertaintyTable(const Module1& module);

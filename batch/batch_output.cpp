@@ -90,13 +90,48 @@ std::string parametersJson(const SpectrumResult& result)
     return jsonArray(parameters);
 }
 
+// A peak's figures beyond area and width with their σ, by their names in the output.
+std::vector<std::pair<std::string_view, double>> peakFigures(const app::PeakUncertainty& f)
+{
+    return {{"area_sigma", f.area.sigma},
+            {"share", f.share.value},
+            {"share_sigma", f.share.sigma},
+            {"width_sigma", f.widthAtHalfHeight.sigma},
+            {"maximum", f.maximum.value},
+            {"maximum_sigma", f.maximum.sigma},
+            {"maximum_energy", f.maximumEnergy.value},
+            {"maximum_energy_sigma", f.maximumEnergy.sigma},
+            {"width_at_maximum", f.widthAtHalfMaximum.value},
+            {"width_at_maximum_sigma", f.widthAtHalfMaximum.sigma}};
+}
+
 std::string peaksJson(const SpectrumResult& result)
 {
     std::vector<std::string> peaks;
     for (const app::PeakResult& peak : result.peaks) {
-        peaks.push_back(JsonObject().number("area", peak.area).number("width", peak.width).close());
+        JsonObject object;
+        object.number("area", peak.area).number("width", peak.width);
+        for (const auto& [name, value] : peakFigures(peak.figures)) {
+            object.number(name, value);
+        }
+        peaks.push_back(object.close());
     }
     return jsonArray(peaks);
+}
+
+// The diagnosis of a badly determined fit; nothing for a well determined one or without an
+// error matrix.
+std::optional<std::string> diagnosisText(const SpectrumResult& result)
+{
+    return result.diagnosis.badlyDetermined ? std::optional(result.diagnosis.text)
+                                            : std::nullopt;
+}
+
+std::optional<double> correlationCondition(const SpectrumResult& result)
+{
+    return result.diagnosis.conditionNumber > 0.0
+               ? std::optional(result.diagnosis.conditionNumber)
+               : std::nullopt;
 }
 
 std::string csvField(std::string_view text)
@@ -239,6 +274,11 @@ std::string jsonLine(const SpectrumResult& result)
     line.number("r", fit ? std::optional(result.r) : std::nullopt);
     line.number("condition", fit ? std::optional(result.conditionNumber) : std::nullopt);
     line.raw("parameters", parametersJson(result)).raw("peaks", peaksJson(result));
+    line.raw("np", fit ? std::to_string(result.np) : "null");
+    line.raw("nfree", fit ? std::to_string(result.nfree) : "null");
+    line.number("correlation_condition", correlationCondition(result));
+    const std::optional<std::string> diagnosis = diagnosisText(result);
+    line.raw("diagnosis", diagnosis ? jsonString(*diagnosis) : "null");
     return line.close();
 }
 
@@ -254,6 +294,13 @@ std::string csvHeader(const app::Configuration& configuration)
     for (std::size_t i = 1; i <= peakCount(configuration); ++i) {
         fields.insert(fields.end(), {"area" + std::to_string(i), "width" + std::to_string(i)});
     }
+    // What came later goes after what readers of earlier files know.
+    for (std::size_t i = 1; i <= peakCount(configuration); ++i) {
+        for (const auto& [name, value] : peakFigures({})) {
+            fields.push_back(std::string(name).append(std::to_string(i)));
+        }
+    }
+    fields.insert(fields.end(), {"np", "nfree", "correlation_condition", "diagnosis"});
     return csvJoined(fields);
 }
 
@@ -288,6 +335,17 @@ std::string csvRow(const SpectrumResult& result, const app::Configuration& confi
         fields.push_back(csvNumber(known ? std::optional(result.peaks[i].area) : std::nullopt));
         fields.push_back(csvNumber(known ? std::optional(result.peaks[i].width) : std::nullopt));
     }
+    for (std::size_t i = 0; i < peakCount(configuration); ++i) {
+        const app::PeakUncertainty none;
+        for (const auto& [name, value] :
+             peakFigures(i < result.peaks.size() ? result.peaks[i].figures : none)) {
+            fields.push_back(csvNumber(value));
+        }
+    }
+    fields.insert(fields.end(),
+                  {fit ? std::to_string(result.np) : "", fit ? std::to_string(result.nfree) : "",
+                   csvNumber(correlationCondition(result)),
+                   csvField(diagnosisText(result).value_or(""))});
     return csvJoined(fields);
 }
 

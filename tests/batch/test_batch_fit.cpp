@@ -10,6 +10,7 @@
 #include "core/fit/fit_driver.h"
 #include "core/session/menu_state.h"
 #include "core/session/scripted_dialogs.h"
+#include "core/uncertainty/uncertainty.h"
 #include "reference_model.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <regex>
 
 namespace varnix::batch::test {
@@ -89,7 +92,7 @@ struct DesktopFit {
 };
 
 DesktopFit desktopFit(const SpectrumFolder& folder, const std::string& configuration,
-                      const std::string& data, bool typePhotonEnergy)
+                      const std::string& data, bool typePhotonEnergy, bool uncertainties)
 {
     DesktopFit desktop{app::Module1{}, app::FitOutcome::Refused};
     app::Module1& m = desktop.module;
@@ -103,7 +106,9 @@ DesktopFit desktopFit(const SpectrumFolder& folder, const std::string& configura
     app::Enable(m, menu);
     EXPECT_TRUE(app::OpenConfiguration(m, dialogs, loader, menu, configuration));
     EXPECT_TRUE(app::OpenData(m, dialogs, loader, menu, data));
-    desktop.outcome = app::mnuFit_Click(m, dialogs, loader, menu, app::FitHooks{});
+    app::FitHooks hooks;
+    hooks.peakUncertainties = uncertainties;  // as the main window asks for them
+    desktop.outcome = app::mnuFit_Click(m, dialogs, loader, menu, hooks);
     return desktop;
 }
 
@@ -132,6 +137,7 @@ void expectSameBits(const std::vector<double>& a, const std::vector<double>& b,
 struct DesktopCase {
     const char* name;
     Scale scale;
+    bool uncertainties;  // the peaks' figures with their σ, asked for on one scale only
 };
 
 class SameAsDesktop : public testing::TestWithParam<DesktopCase> {};
@@ -142,12 +148,14 @@ TEST_P(SameAsDesktop, TheLineHoldsTheDesktopFitToTheLastDigit)
     const Scale scale = GetParam().scale;
     const std::string data = folder.writeSpectrum("s.dat", synthetic(21), scale);
     const std::string configuration = folder.writeConfiguration("c.cfg", startValues());
-    const DesktopFit desktop =
-        desktopFit(folder, configuration, data, scale == Scale::BindingWithoutPhoton);
+    const bool uncertainties = GetParam().uncertainties;
+    const DesktopFit desktop = desktopFit(folder, configuration, data,
+                                          scale == Scale::BindingWithoutPhoton, uncertainties);
     ASSERT_EQ(desktop.outcome, app::FitOutcome::Finished);
 
     app::BatchSetup setup = setupFor(folder, configuration);
     setup.rules.photonEnergy = exact(kPhotonEnergy);
+    setup.uncertainties = uncertainties;
     app::LibraryLoader loader;
     app::BatchFitter fitter(setup, loader);
     const std::string line = jsonLine(fitter.fit(data));
@@ -163,12 +171,44 @@ TEST_P(SameAsDesktop, TheLineHoldsTheDesktopFitToTheLastDigit)
     expectSameBits(jsonValues(line, "width"), f.widths, "width");
     expectSameBits(jsonValues(line, "chi2"), {f.chiSquare}, "chi2");
     expectSameBits(jsonValues(line, "condition"), {f.conditionNumber}, "condition");
+    expectSameBits(jsonValues(line, "nfree"), {static_cast<double>(f.nfree)}, "nfree");
+    const app::Diagnosis diagnosis = app::diagnoseFit(desktop.module);
+    expectSameBits(jsonValues(line, "correlation_condition"), {diagnosis.conditionNumber},
+                   "correlation_condition");
+    if (!uncertainties) {
+        EXPECT_TRUE(jsonValues(line, "area_sigma").empty());
+        return;
+    }
+    ASSERT_EQ(f.uncertainties.peaks.size(), 4U);
+    std::map<std::string, std::vector<double>> figures;
+    for (const app::PeakUncertainty& p : f.uncertainties.peaks) {
+        const double energy = scale == Scale::Kinetic ? p.maximumEnergy.value
+                                                      : kPhotonEnergy - p.maximumEnergy.value;
+        for (const auto& [name, value] :
+             std::initializer_list<std::pair<std::string, double>>{
+                 {"area_sigma", p.area.sigma},
+                 {"share", p.share.value},
+                 {"share_sigma", p.share.sigma},
+                 {"width_sigma", p.widthAtHalfHeight.sigma},
+                 {"maximum", p.maximum.value},
+                 {"maximum_sigma", p.maximum.sigma},
+                 {"maximum_energy", energy},
+                 {"maximum_energy_sigma", p.maximumEnergy.sigma},
+                 {"width_at_maximum", p.widthAtHalfMaximum.value},
+                 {"width_at_maximum_sigma", p.widthAtHalfMaximum.sigma}}) {
+            figures[name].push_back(value);
+        }
+    }
+    for (const auto& [name, values] : figures) {
+        expectSameBits(jsonValues(line, name), values, name);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scales, SameAsDesktop,
-    testing::Values(DesktopCase{"Kinetic", Scale::Kinetic}, DesktopCase{"Binding", Scale::Binding},
-                    DesktopCase{"BindingPhotonEnergyTyped", Scale::BindingWithoutPhoton}),
+    testing::Values(DesktopCase{"Kinetic", Scale::Kinetic, false},
+                    DesktopCase{"Binding", Scale::Binding, true},
+                    DesktopCase{"BindingPhotonEnergyTyped", Scale::BindingWithoutPhoton, false}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // Seeds 1 and 2 at 601 points: chained from the first, the second fit ends at an Alpha4 below 0,

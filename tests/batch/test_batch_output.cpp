@@ -102,7 +102,14 @@ SpectrumResult fitted()
     r.parameters = {{"Pos1", 284.5, 0, 0.01},         {"Height1", 1000, 0, 12.5},
                     {"LFWHM1", 0.4, 1, std::nullopt}, {"Alpha1", 0.1, 2, std::nullopt},
                     {"GFWHM1", 0.9, 0, 0.02},         {"a0", 200, 0, 1.5}};
-    r.peaks = {{1234.5, 1.25}};
+    const app::PeakUncertainty figures{{1234.6, 25},   {1, 0},       {1.25, 0.02},
+                                       {1180, 20},     {284.45, 0.005}, {1.2, 0.03}};
+    r.peaks = {{1234.5, 1.25, figures}};
+    r.np = 201;
+    r.nfree = 4;
+    r.diagnosis.conditionNumber = 77;
+    r.diagnosis.badlyDetermined = true;
+    r.diagnosis.text = "GFWHM1 \u2212 0.9\u00B7LFWHM1 is not determined by the data.";
     return r;
 }
 
@@ -130,7 +137,11 @@ TEST(JsonLine, HoldsEveryFieldOfAFit)
               R"({"name":"Alpha1","value":0.1,"link":"fixed","sigma":null},)"
               R"({"name":"GFWHM1","value":0.9,"link":"varied","sigma":0.02},)"
               R"({"name":"a0","value":200,"link":"varied","sigma":1.5}],)"
-              R"("peaks":[{"area":1234.5,"width":1.25}]})");
+              R"("peaks":[{"area":1234.5,"width":1.25,"area_sigma":25,"share":1,"share_sigma":0,)"
+              R"("width_sigma":0.02,"maximum":1180,"maximum_sigma":20,"maximum_energy":284.45,)"
+              R"("maximum_energy_sigma":0.005,"width_at_maximum":1.2,)"
+              R"("width_at_maximum_sigma":0.03}],"np":201,"nfree":4,"correlation_condition":77,)"
+              "\"diagnosis\":\"GFWHM1 \u2212 0.9\u00B7LFWHM1 is not determined by the data.\"}");
 }
 
 TEST(JsonLine, AFailureHasNoFitValues)
@@ -139,7 +150,8 @@ TEST(JsonLine, AFailureHasNoFitValues)
               R"({"name":"gone.dat","file":"gone.dat","region":null,"status":"read_failed",)"
               R"("message":"/w/gone.dat   does not exist  -  open files individually",)"
               R"("answers":[],"energy_scale":"kinetic","photon_energy":null,"iterations":null,)"
-              R"("stop":null,"chi2":null,"r":null,"condition":null,"parameters":[],"peaks":[]})");
+              R"("stop":null,"chi2":null,"r":null,"condition":null,"parameters":[],"peaks":[],)"
+              R"("np":null,"nfree":null,"correlation_condition":null,"diagnosis":null})");
 }
 
 TEST(Csv, HeaderAndRowsLineUp)
@@ -148,16 +160,20 @@ TEST(Csv, HeaderAndRowsLineUp)
               "name,file,region,status,message,iterations,stop,chi2,r,condition,energy_scale,"
               "photon_energy,Pos1,Pos1_link,Pos1_sigma,Height1,Height1_link,Height1_sigma,"
               "LFWHM1,LFWHM1_link,LFWHM1_sigma,Alpha1,Alpha1_link,Alpha1_sigma,GFWHM1,"
-              "GFWHM1_link,GFWHM1_sigma,a0,a0_link,a0_sigma,area1,width1");
+              "GFWHM1_link,GFWHM1_sigma,a0,a0_link,a0_sigma,area1,width1,area_sigma1,share1,"
+              "share_sigma1,width_sigma1,maximum1,maximum_sigma1,maximum_energy1,"
+              "maximum_energy_sigma1,width_at_maximum1,width_at_maximum_sigma1,np,nfree,"
+              "correlation_condition,diagnosis");
     EXPECT_EQ(csvRow(fitted(), onePeak()),
               "\"run 1/s,2.vms#2\",\"run 1/s,2.vms\",2,fitted,"
               "Warning - not converged after MAXIT = 3 iterations,3,maxit,612.5,0.25,10000,"
               "binding,1486.6,284.5,varied,0.01,1000,varied,12.5,0.4,correlated,,0.1,fixed,,"
-              "0.9,varied,0.02,200,varied,1.5,1234.5,1.25");
+              "0.9,varied,0.02,200,varied,1.5,1234.5,1.25,25,1,0,0.02,1180,20,284.45,0.005,1.2,"
+              "0.03,201,4,77,GFWHM1 \u2212 0.9\u00B7LFWHM1 is not determined by the data.");
     EXPECT_EQ(csvRow(unreadable(), onePeak()),
               "gone.dat,gone.dat,,read_failed,"
               "/w/gone.dat   does not exist  -  open files individually,,,,,,kinetic,,,,,,,,,,,"
-              ",,,,,,,,,,");
+              ",,,,,,,,,,,,,,,,,,,,,,,,");
 }
 
 struct ArgumentCase {
@@ -205,13 +221,14 @@ TEST(Arguments, CarryEveryChoiceIntoTheSetup)
     const auto parsed = parseArguments({"--config", "c.cfg", "--controls", "f.dat", "--chain",
         "--csv", "--out", "o.csv", "--write-calc", "calc", "--threads", "2", "--photon-energy",
         "1486.6", "--on-read-error", "fail", "--zero-last-energy", "fail", "--shift-peaks",
-        "--list", "l.txt", "a.dat", "--", "--b.dat"});
+        "--uncertainties", "--list", "l.txt", "a.dat", "--", "--b.dat"});
     // clang-format on
     const Options& o = std::get<Options>(parsed);
     EXPECT_EQ(std::tie(o.setup.configurationFile, o.setup.controlsFile, o.setup.calculationFolder,
                        o.out, o.threads),
               std::tuple("c.cfg", "f.dat", "calc", "o.csv", 2));
     EXPECT_TRUE(o.setup.chain);
+    EXPECT_TRUE(o.setup.uncertainties);
     EXPECT_TRUE(o.csv);
     EXPECT_EQ(o.setup.rules, (app::BatchRules{"1486.6", false, false, true}));
     EXPECT_EQ(o.lists, std::vector<std::string>{"l.txt"});

@@ -8,6 +8,8 @@
 #include "core/session/menu_state.h"
 #include "core/files/output_commands.h"
 #include "core/display/results_table.h"
+#include "core/uncertainty/uncertainty.h"
+#include "core/uncertainty/uncertainty_table.h"
 
 #include "varnix_io.h"
 
@@ -77,19 +79,15 @@ StopReason stopReason(const IterationTrack& track, const FitControls& controls,
     return track.deltaR < 0.0 ? StopReason::RIncreased : StopReason::DeltaBelowRmin;
 }
 
-// The values, link states and standard deviations as the results window pairs them: the v-th
-// deviation belongs to the v-th varied parameter.
+// The values, link states and standard deviations as the results window pairs them.
 std::vector<ParameterResult> parameterResults(const Module1& module)
 {
     const FitResults& fit = module.fitResults;
     const Spectrum& spectrum = module.spectrum;
-    const auto nfree = static_cast<std::size_t>(std::max(fit.nfree, 0));
-    const bool deviations =
-        fit.standardDeviationsAvailable && fit.standardDeviations.size() == nfree;
     const auto peakParameters =
         static_cast<std::size_t>(kParametersPerPeak * module.configuration.nds);
+    const std::vector<std::optional<double>> deviations = parameterDeviations(module);
     std::vector<ParameterResult> results;
-    std::size_t v = 0;
     for (std::size_t k = 0; k < fit.parameters.size(); ++k) {
         ParameterResult p;
         p.name = parameterName(module.configuration.nds, static_cast<int32_t>(k));
@@ -97,19 +95,27 @@ std::vector<ParameterResult> parameterResults(const Module1& module)
         p.value =
             position && spectrum.binding ? spectrum.hmu - fit.parameters[k] : fit.parameters[k];
         p.link = k < module.engine.varied.size() ? module.engine.varied[k] : kLinkVaried;
-        if (p.link == kLinkVaried && deviations && v < nfree) {
-            p.sigma = fit.standardDeviations[v++];
-        }
+        p.sigma = deviations[k];
         results.push_back(std::move(p));
     }
     return results;
 }
 
-std::vector<PeakResult> peakResults(const FitResults& fit)
+std::vector<PeakResult> peakResults(const Module1& module)
 {
+    const FitResults& fit = module.fitResults;
+    const bool figures = hasUncertainties(module);
     std::vector<PeakResult> peaks;
     for (std::size_t i = 0; i < fit.areas.size() && i < fit.widths.size(); ++i) {
-        peaks.push_back(PeakResult{fit.areas[i], fit.widths[i]});
+        PeakResult peak{fit.areas[i], fit.widths[i], {}};
+        if (figures) {
+            peak.figures = fit.uncertainties.peaks[i];
+            if (module.spectrum.binding) {
+                peak.figures.maximumEnergy.value =
+                    module.spectrum.hmu - peak.figures.maximumEnergy.value;
+            }
+        }
+        peaks.push_back(peak);
     }
     return peaks;
 }
@@ -186,6 +192,7 @@ void BatchFitter::fitRead(Module1& module, SpectrumResult& result)
     }
     IterationTrack track;
     FitHooks hooks;
+    hooks.peakUncertainties = m_setup.uncertainties;
     // The panels are shown once before the first iteration, then after each.
     hooks.showPanels = [&module, &track](const IterationPanels&) {
         if (!module.calculationDone) {
@@ -208,8 +215,11 @@ void BatchFitter::fitRead(Module1& module, SpectrumResult& result)
     result.chiSquare = fit.chiSquare;
     result.r = std::sqrt(fit.chiSquare / module.spectrum.np);
     result.conditionNumber = fit.conditionNumber;
+    result.np = module.spectrum.np;
+    result.nfree = fit.nfree;
+    result.diagnosis = m_setup.uncertainties ? fit.uncertainties.diagnosis : diagnoseFit(module);
     result.parameters = parameterResults(module);
-    result.peaks = peakResults(fit);
+    result.peaks = peakResults(module);
     if (m_setup.calculationFolder) {
         const std::filesystem::path target =
             std::filesystem::path(*m_setup.calculationFolder) / (dataBaseName(module) + ".cex");

@@ -13,6 +13,7 @@
 #include "core/session/library_loader.h"
 #include "core/session/menu_state.h"
 #include "core/session/module1.h"
+#include "core/uncertainty/peak_uncertainty.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,9 @@ struct BatchSetup {
     // Each fit starts from the previous fitted values that InitPar accepts.
     bool chain = false;
     std::optional<std::string> calculationFolder;  // where each spectrum's .cex goes
+    // Each fit also gives its peaks' figures with their σ, as the results window shows them;
+    // they cost about eleven engine calls more per spectrum.
+    bool uncertainties = false;
     std::string startDirectory;                    // relative names are taken here
 };
 
@@ -73,6 +77,9 @@ struct ParameterResult {
 struct PeakResult {
     double area = 0.0;
     double width = 0.0;  // FWHM
+    // With BatchSetup::uncertainties, the figures with their σ, the energy of the maximum as
+    // the positions are given; NaN otherwise.
+    PeakUncertainty figures;
 
     bool operator==(const PeakResult&) const = default;
 };
@@ -92,6 +99,9 @@ struct SpectrumResult {
     double chiSquare = 0.0;
     double r = 0.0;  // √(χ²/NP)
     double conditionNumber = 0.0;
+    int32_t np = 0;
+    int32_t nfree = 0;
+    Diagnosis diagnosis;  // from the error matrix, with or without BatchSetup::uncertainties
     std::vector<ParameterResult> parameters;
     std::vector<PeakResult> peaks;
 

@@ -1,10 +1,7 @@
 # Shared settings for every target of our own.
 
-# At -O1, as the sanitizers' authors advise: the reports stay exact, asserts stay on, and the
-# engine's integrals run several times faster than unoptimised.
 if(VARNIX_SANITIZE)
-  add_compile_options(-O1 -fsanitize=address,undefined -fno-omit-frame-pointer
-                      -fno-sanitize-recover=all)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

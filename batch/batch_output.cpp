@@ -123,15 +123,13 @@ std::string peaksJson(const SpectrumResult& result)
 // error matrix.
 std::optional<std::string> diagnosisText(const SpectrumResult& result)
 {
-    return result.diagnosis.badlyDetermined ? std::optional(result.diagnosis.text)
-                                            : std::nullopt;
+    return result.diagnosis.badlyDetermined ? std::optional(result.diagnosis.text) : std::nullopt;
 }
 
 std::optional<double> correlationCondition(const SpectrumResult& result)
 {
-    return result.diagnosis.conditionNumber > 0.0
-               ? std::optional(result.diagnosis.conditionNumber)
-               : std::nullopt;
+    return result.diagnosis.conditionNumber > 0.0 ? std::optional(result.diagnosis.conditionNumber)
+                                                  : std::nullopt;
 }
 
 std::string csvField(std::string_view text)
@@ -342,10 +340,10 @@ std::string csvRow(const SpectrumResult& result, const app::Configuration& confi
             fields.push_back(csvNumber(value));
         }
     }
-    fields.insert(fields.end(),
-                  {fit ? std::to_string(result.np) : "", fit ? std::to_string(result.nfree) : "",
-                   csvNumber(correlationCondition(result)),
-                   csvField(diagnosisText(result).value_or(""))});
+    fields.insert(
+        fields.end(),
+        {fit ? std::to_string(result.np) : "", fit ? std::to_string(result.nfree) : "",
+         csvNumber(correlationCondition(result)), csvField(diagnosisText(result).value_or(""))});
     return csvJoined(fields);
 }
 

@@ -16,8 +16,8 @@ namespace {
 // The counts and the arrays they size; the statistics of the fit are added by the caller.
 std::optional<varnix::io::FitResultsSummary> summaryFrom(
     const double* hmu, const double* r, const double* parameters, const double* areas,
-    const double* widths, const int32_t* varied, const double* sigmas,
-    const double* peakFigures, const int32_t* npar, const int32_t* nds, const int32_t* nbg)
+    const double* widths, const int32_t* varied, const double* sigmas, const double* peakFigures,
+    const int32_t* npar, const int32_t* nds, const int32_t* nbg)
 {
     using varnix::io::kParametersPerPeak;
     if (hmu == nullptr || r == nullptr || npar == nullptr || nds == nullptr || nbg == nullptr
@@ -28,8 +28,8 @@ std::optional<varnix::io::FitResultsSummary> summaryFrom(
     }
     const auto n = static_cast<std::size_t>(*npar);
     const auto peaks = static_cast<std::size_t>(*nds);
-    if ((n > 0 && (parameters == nullptr || varied == nullptr || sigmas == nullptr))
-        || (peaks > 0 && (areas == nullptr || widths == nullptr || peakFigures == nullptr))) {
+    if ((n > 0 && (parameters == nullptr || varied == nullptr || sigmas == nullptr)) ||
+        (peaks > 0 && (areas == nullptr || widths == nullptr || peakFigures == nullptr))) {
         return std::nullopt;
     }
     varnix::io::FitResultsSummary summary;
@@ -58,20 +58,18 @@ void LURVEN(const double* hmu, const double* r, const double* parameters, const 
             const char* dataFileName, int32_t dataFileNameLength, const char* date,
             int32_t dateLength, const char* time, int32_t timeLength, const double* sigmas,
             const double* peakFigures, const double* chiSquare, const int32_t* np,
-            const int32_t* nfree, const double* conditionNumber,
-            const double* correlationCondition, const char* diagnosis, int32_t diagnosisLength,
-            int32_t* status)
+            const int32_t* nfree, const double* conditionNumber, const double* correlationCondition,
+            const char* diagnosis, int32_t diagnosisLength, int32_t* status)
 {
     if (status == nullptr) {
         return;  // nowhere to report anything, so nothing is written
     }
     try {
         const std::string path = varnix::io::fromBuffer(fileName, fileNameLength);
-        auto summary = summaryFrom(hmu, r, parameters, areas, widths, varied, sigmas,
-                                   peakFigures, npar, nds, nbg);
-        if (!summary || path.empty() || chiSquare == nullptr || np == nullptr
-            || nfree == nullptr || conditionNumber == nullptr
-            || correlationCondition == nullptr) {
+        auto summary = summaryFrom(hmu, r, parameters, areas, widths, varied, sigmas, peakFigures,
+                                   npar, nds, nbg);
+        if (!summary || path.empty() || chiSquare == nullptr || np == nullptr || nfree == nullptr ||
+            conditionNumber == nullptr || correlationCondition == nullptr) {
             *status = varnix::io::kWriterBadArguments;
             return;
         }

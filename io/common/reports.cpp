@@ -178,12 +178,9 @@ std::string peakTable(const FitResultsSummary& results)
     if (binding) {
         columns.push_back({"HMU-Pos"});
     }
-    columns.insert(columns.end(), {{"FWHM"},
-                                   {"Area"},
-                                   {"Area(%)"},
-                                   {"Sigma(FWHM)"},
-                                   {"Sigma(Area)"},
-                                   {"Sigma(Area%)"}});
+    columns.insert(
+        columns.end(),
+        {{"FWHM"}, {"Area"}, {"Area(%)"}, {"Sigma(FWHM)"}, {"Sigma(Area)"}, {"Sigma(Area%)"}});
     TextTable table(std::move(columns));
     const auto percentages = areaPercentages(results.areas);
     for (std::size_t peak = 0; peak < results.areas.size(); ++peak) {
@@ -222,10 +219,9 @@ std::string maximaTable(const FitResultsSummary& results)
     TextTable table(std::move(columns));
     for (std::size_t peak = 0; peak < results.areas.size(); ++peak) {
         const double energy = peakFigure(results, peak, kMaximumEnergy);
-        std::vector<std::string> row = {std::to_string(peak + 1),
-                                        reportNumber(peakFigure(results, peak, kMaximum)),
-                                        reportNumber(peakFigure(results, peak, kMaximumSigma)),
-                                        reportNumber(energy)};
+        std::vector<std::string> row = {
+            std::to_string(peak + 1), reportNumber(peakFigure(results, peak, kMaximum)),
+            reportNumber(peakFigure(results, peak, kMaximumSigma)), reportNumber(energy)};
         if (binding) {
             row.push_back(reportNumber(results.hmu - energy));
         }
@@ -337,14 +333,12 @@ std::string formatResultsReport(const FitResultsSummary& results, const ReportHe
     assert(results.areas.size() == static_cast<std::size_t>(results.nds)
            && results.widths.size() == results.areas.size());
 
-    assert(results.sigmas.size() == results.parameters.size()
-           && results.peakFigures.size()
-                  == results.areas.size() * static_cast<std::size_t>(kLurvenPeakFigures));
+    assert(results.sigmas.size() == results.parameters.size() &&
+           results.peakFigures.size() ==
+               results.areas.size() * static_cast<std::size_t>(kLurvenPeakFigures));
 
-    TextTable parameters({{"Parameter", Align::kLeft},
-                          {"Value"},
-                          {"Status", Align::kLeft},
-                          {"Sigma"}});
+    TextTable parameters(
+        {{"Parameter", Align::kLeft}, {"Value"}, {"Status", Align::kLeft}, {"Sigma"}});
     for (std::size_t i = 0; i < results.parameters.size(); ++i) {
         parameters.addRow({parameterName(static_cast<int32_t>(i), peakParameterCount),
                            reportNumber(results.parameters[i]), stateText(results.varied[i]),
@@ -352,20 +346,20 @@ std::string formatResultsReport(const FitResultsSummary& results, const ReportHe
     }
     // What came after the peak table before is where it was; the statistics of the fit, the
     // maxima and the diagnosis follow it.
-    return headingText(heading)
-           + labelledLines({{"Photon energy HMU (eV)", reportNumber(results.hmu)},
-                            {"R of the last fit", reportNumber(results.r)},
-                            {"Peaks (NDS)", std::to_string(results.nds)},
-                            {"Background (NBG)", backgroundText(results.nbg)}})
-           + '\n' + parameters.render() + '\n' + peakTable(results) + '\n'
-           + labelledLines(
-               {{"Chi-square of the last fit", reportNumber(results.chiSquare)},
-                {"Points (NP)", std::to_string(results.np)},
-                {"Free parameters (NFREE)", std::to_string(results.nfree)},
-                {"Condition number", reportNumber(results.conditionNumber)},
-                {"Condition number of the correlations", reportNumber(results.correlationCondition)},
-                {"Diagnosis", results.diagnosis.empty() ? "-" : results.diagnosis}})
-           + '\n' + maximaTable(results);
+    return headingText(heading) +
+           labelledLines({{"Photon energy HMU (eV)", reportNumber(results.hmu)},
+                          {"R of the last fit", reportNumber(results.r)},
+                          {"Peaks (NDS)", std::to_string(results.nds)},
+                          {"Background (NBG)", backgroundText(results.nbg)}}) +
+           '\n' + parameters.render() + '\n' + peakTable(results) + '\n' +
+           labelledLines({{"Chi-square of the last fit", reportNumber(results.chiSquare)},
+                          {"Points (NP)", std::to_string(results.np)},
+                          {"Free parameters (NFREE)", std::to_string(results.nfree)},
+                          {"Condition number", reportNumber(results.conditionNumber)},
+                          {"Condition number of the correlations",
+                           reportNumber(results.correlationCondition)},
+                          {"Diagnosis", results.diagnosis.empty() ? "-" : results.diagnosis}}) +
+           '\n' + maximaTable(results);
 }
 
 std::string formatCorrelationReport(std::span<const double> correlations,

@@ -182,10 +182,9 @@ TEST_P(SameAsDesktop, TheLineHoldsTheDesktopFitToTheLastDigit)
     ASSERT_EQ(f.uncertainties.peaks.size(), 4U);
     std::map<std::string, std::vector<double>> figures;
     for (const app::PeakUncertainty& p : f.uncertainties.peaks) {
-        const double energy = scale == Scale::Kinetic ? p.maximumEnergy.value
-                                                      : kPhotonEnergy - p.maximumEnergy.value;
-        for (const auto& [name, value] :
-             std::initializer_list<std::pair<std::string, double>>{
+        const double energy =
+            scale == Scale::Kinetic ? p.maximumEnergy.value : kPhotonEnergy - p.maximumEnergy.value;
+        for (const auto& [name, value] : std::initializer_list<std::pair<std::string, double>>{
                  {"area_sigma", p.area.sigma},
                  {"share", p.share.value},
                  {"share_sigma", p.share.sigma},
@@ -204,12 +203,12 @@ TEST_P(SameAsDesktop, TheLineHoldsTheDesktopFitToTheLastDigit)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scales, SameAsDesktop,
-    testing::Values(DesktopCase{"Kinetic", Scale::Kinetic, false},
-                    DesktopCase{"Binding", Scale::Binding, true},
-                    DesktopCase{"BindingPhotonEnergyTyped", Scale::BindingWithoutPhoton, false}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scales, SameAsDesktop,
+                         testing::Values(DesktopCase{"Kinetic", Scale::Kinetic, false},
+                                         DesktopCase{"Binding", Scale::Binding, true},
+                                         DesktopCase{"BindingPhotonEnergyTyped",
+                                                     Scale::BindingWithoutPhoton, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // Seeds 1 and 2 at 601 points: chained from the first, the second fit ends at an Alpha4 below 0,
 // which InitPar refuses; the third must start from the first one's values, not be refused.

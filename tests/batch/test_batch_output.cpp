@@ -102,8 +102,8 @@ SpectrumResult fitted()
     r.parameters = {{"Pos1", 284.5, 0, 0.01},         {"Height1", 1000, 0, 12.5},
                     {"LFWHM1", 0.4, 1, std::nullopt}, {"Alpha1", 0.1, 2, std::nullopt},
                     {"GFWHM1", 0.9, 0, 0.02},         {"a0", 200, 0, 1.5}};
-    const app::PeakUncertainty figures{{1234.6, 25},   {1, 0},       {1.25, 0.02},
-                                       {1180, 20},     {284.45, 0.005}, {1.2, 0.03}};
+    const app::PeakUncertainty figures{{1234.6, 25}, {1, 0},          {1.25, 0.02},
+                                       {1180, 20},   {284.45, 0.005}, {1.2, 0.03}};
     r.peaks = {{1234.5, 1.25, figures}};
     r.np = 201;
     r.nfree = 4;

@@ -62,7 +62,8 @@ struct Model {
     std::vector<double> areas = {3, 1};
     // The uncertainties: σ of the free parameters; per peak σ of area, share and FWHM, then
     // maximum, energy of the maximum and width at half of it, each with σ.
-    std::vector<double> sigmas = {0.01, 25, kNaN, kNaN, 0.02, kNaN, kNaN, 0.03, kNaN, 0.04, 0.5, 1e-4};
+    std::vector<double> sigmas = {0.01, 25,   kNaN, kNaN, 0.02, kNaN,
+                                  kNaN, 0.03, kNaN, 0.04, 0.5,  1e-4};
     std::vector<double> peakFigures = {0.2,  0.0123, 0.05, 950, 12, 285.1, 0.002, 1.1, 0.04,
                                        0.15, 0.0123, 0.06, 480, 9,  286.6, 0.003, 1.2, 0.05};
     double chiSquare = 812.5, conditionNumber = 3.5e10, correlationCondition = 77.25;
@@ -166,8 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CalculatedSpectraFile,
 
 // A report written from Model(), changed, into a folder holding old.txt and sub/marker. With
 // rows it must succeed, and for each row a line of its first word end in the words that follow
-// (be all of them if as many), or no line start with it if none follow. Without rows its arguments must
-// be refused, even over a file that exists. Either way nothing else may change, no temporary
+// (be all of them if as many), or no line start with it if none follow. Without rows its arguments
+// must be refused, even over a file that exists. Either way nothing else may change, no temporary
 // file stay. Where a write can fail is tested for every writer in test_writers.cpp.
 struct ReportCase {
     std::string name;

@@ -104,9 +104,8 @@ Status lurven(const std::string& path)
     const int32_t np = 50;
     int32_t status = -1;
     LURVEN(&hmu, &r, m.p.data(), &area, &width, m.state.data(), &m.npar, &m.nds, &m.nbg,
-           path.data(), length(path), "c1s.dat", 7, "01.02.2025", 10, "10:00:00", 8,
-           sigmas.data(), figures.data(), &chi2, &np, &m.nfree, &condition, &condition, "", 0,
-           &status);
+           path.data(), length(path), "c1s.dat", 7, "01.02.2025", 10, "10:00:00", 8, sigmas.data(),
+           figures.data(), &chi2, &np, &m.nfree, &condition, &condition, "", 0, &status);
     return status;
 }
 

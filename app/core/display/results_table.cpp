@@ -63,8 +63,7 @@ public:
             return {};
         }
         const Spectrum& s = m_module.spectrum;
-        return withDeviation(position && s.binding ? s.hmu - p[k] : p[k], format,
-                             m_deviations[k]);
+        return withDeviation(position && s.binding ? s.hmu - p[k] : p[k], format, m_deviations[k]);
     }
 
 private:
@@ -155,8 +154,7 @@ std::vector<std::optional<double>> parameterDeviations(const Module1& module)
     const std::size_t peakParameters = count(kParametersPerPeak * module.configuration.nds);
     std::size_t v = 0;
     for (std::size_t k = 0; k < deviations.size() && v < r.standardDeviations.size(); ++k) {
-        const bool varied =
-            k >= peakParameters || (k < states.size() && states[k] == kLinkVaried);
+        const bool varied = k >= peakParameters || (k < states.size() && states[k] == kLinkVaried);
         if (varied) {
             deviations[k] = r.standardDeviations[v++];
         }

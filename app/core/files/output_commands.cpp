@@ -1,8 +1,8 @@
 #include "core/files/output_commands.h"
 
+#include "core/display/results_table.h"
 #include "core/files/data_commands.h"
 #include "core/files/data_regions.h"
-#include "core/display/results_table.h"
 #include "core/fit/engine_call.h"
 #include "core/uncertainty/uncertainty_table.h"
 
@@ -422,8 +422,7 @@ bool WriteResults(const Module1& module, Dialogs& dialogs, LibraryLoader& loader
     const std::vector<double> sigmas = parameterSigmas(module);
     const std::vector<double> figures = lurvenPeakFigures(module);
     // As the results window: the condition number once the error matrix is there.
-    const double condition =
-        module.engineMode == kEngineErrorMatrix ? f.conditionNumber : kUnknown;
+    const double condition = module.engineMode == kEngineErrorMatrix ? f.conditionNumber : kUnknown;
     const Diagnosis& d = f.uncertainties.diagnosis;
     const double correlationCondition = d.conditionNumber > 0.0 ? d.conditionNumber : kUnknown;
     const std::string diagnosis = reportedDiagnosis(d);

@@ -1,13 +1,13 @@
 #include "core/fit/batch_fit.h"
 
+#include "core/display/results_table.h"
 #include "core/files/config_commands.h"
 #include "core/files/data_commands.h"
 #include "core/files/data_regions.h"
+#include "core/files/output_commands.h"
 #include "core/fit/fit_driver.h"
 #include "core/fit/init_par.h"
 #include "core/session/menu_state.h"
-#include "core/files/output_commands.h"
-#include "core/display/results_table.h"
 #include "core/uncertainty/uncertainty.h"
 #include "core/uncertainty/uncertainty_table.h"
 

@@ -1,6 +1,5 @@
 #include "display/uncertainty_grid.h"
 
-#include "core/display/results_table.h"
 #include "display/format_grid.h"
 #include "fonts.h"
 
@@ -14,17 +13,6 @@ namespace varnix::app {
 namespace {
 
 constexpr const char* kCaption = "Peak Figures with Standard Deviations";
-
-// The value over its σ, as grdDS shows a fitted parameter.
-QString cellText(const ValueSigmaText& text)
-{
-    QString cell = QString::fromStdString(text.value);
-    if (!text.sigma.empty()) {
-        cell += QLatin1Char('\n') + QString::fromStdString(std::string(kPlusMinus)) +
-                QLatin1Char(' ') + QString::fromStdString(text.sigma);
-    }
-    return cell;
-}
 
 }  // namespace
 
@@ -63,7 +51,8 @@ void UncertaintyGrid::showTable(const UncertaintyTable& table)
     for (int r = 0; r < m_grid->rowCount(); ++r) {
         const UncertaintyRow& row = table.rows[static_cast<std::size_t>(r)];
         for (int c = 0; c < m_grid->columnCount(); ++c) {
-            setCellText(*m_grid, r, c, cellText(row[static_cast<std::size_t>(c)]));
+            setCellText(*m_grid, r, c,
+                        QString::fromStdString(valueSigmaCell(row[static_cast<std::size_t>(c)])));
         }
     }
     m_lblDiagnosis->setText(QString::fromStdString(table.diagnosis));

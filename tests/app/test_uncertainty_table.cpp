@@ -47,10 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"no_value", {kNaN, 1.0}, "-", ""}),
     [](const testing::TestParamInfo<TextCase>& item) { return std::string(item.param.name); });
 
-TEST(ValueSigmaLine, PlusMinusBetweenOrTheValueAlone)
+TEST(ValueSigmaCell, PlusMinusOnASecondLineOrTheValueAlone)
 {
-    EXPECT_EQ(valueSigmaLine({"1234.568", "0.012"}), "1234.568 \xC2\xB1 0.012");
-    EXPECT_EQ(valueSigmaLine({"123.46", ""}), "123.46");
+    EXPECT_EQ(valueSigmaCell({"1234.568", "0.012"}), "1234.568\n\xC2\xB1 0.012");
+    EXPECT_EQ(valueSigmaCell({"123.46", ""}), "123.46");
 }
 
 // One peak after a finished fit, its figures with σ, kinetic or binding energies at HMU 1486.6.

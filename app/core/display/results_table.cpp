@@ -93,21 +93,6 @@ PeakRow peakRow(const Module1& module, ParameterCells& cells, std::size_t peak,
     return row;
 }
 
-// Names of the parameters the last engine call varied, in parameter order, at most nfree.
-std::vector<std::string> variedNames(const Module1& module, std::size_t nfree)
-{
-    const std::vector<int32_t>& states = module.engine.varied;
-    const std::vector<std::string>& names = module.configuration.names;
-    std::vector<std::string> varied;
-    for (std::size_t k = 0; k < states.size() && varied.size() < nfree; ++k) {
-        if (states[k] == kLinkVaried) {
-            varied.push_back(k < names.size() ? names[k] : std::string());
-        }
-    }
-    varied.resize(nfree);
-    return varied;
-}
-
 int32_t atLeastOne(int32_t pixels)
 {
     return std::max(pixels, 1);
@@ -160,6 +145,20 @@ std::vector<std::optional<double>> parameterDeviations(const Module1& module)
         }
     }
     return deviations;
+}
+
+std::vector<std::string> freeParameterNames(const Module1& module, std::size_t nfree)
+{
+    const std::vector<int32_t>& states = module.engine.varied;
+    const std::vector<std::string>& names = module.configuration.names;
+    std::vector<std::string> varied;
+    for (std::size_t k = 0; k < states.size() && varied.size() < nfree; ++k) {
+        if (states[k] == kLinkVaried) {
+            varied.push_back(k < names.size() ? names[k] : std::string());
+        }
+    }
+    varied.resize(nfree);
+    return varied;
 }
 
 bool hasFitResults(const Module1& module)
@@ -248,7 +247,7 @@ CorrelationGrid correlationGrid(const Module1& module)
                                      : std::string(kUndefinedCorrelation);
         }
     }
-    const std::vector<std::string> names = variedNames(module, n);
+    const std::vector<std::string> names = freeParameterNames(module, n);
     for (std::size_t c = 0; c < n; ++c) {
         at(0, c + 1) = at(order - 1, c + 1) = names[c];
         at(c + 1, 0) = at(c + 1, order - 1) = names[c];

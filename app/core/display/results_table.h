@@ -67,6 +67,10 @@ bool UpdateStandardDeviations(FitResults& results);
 // None for a parameter that was not varied, and none at all until the fit has its deviations.
 std::vector<std::optional<double>> parameterDeviations(const Module1& module);
 
+// The names of the parameters the last engine call varied, in parameter order: the rows and
+// columns of the error matrix. Exactly nfree of them, empty ones making up a shortfall.
+std::vector<std::string> freeParameterNames(const Module1& module, std::size_t nfree);
+
 // The cells of both grids from the fitted values. Each varied peak parameter and every
 // background coefficient takes the next standard deviation on a second line once they are
 // available; the position is HMU − Pos for binding-energy data. A non-positive width of a

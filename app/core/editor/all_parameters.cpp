@@ -11,7 +11,6 @@ constexpr std::string_view kValueFormat = "0.000";
 constexpr std::string_view kCoefficientFormat = "0.000E+00";
 constexpr std::string_view kFactorFormat = "0.000";
 constexpr std::string_view kNumberFormat = "#";
-constexpr int32_t kHeightSlot = 1;  // Pos, Height, LFWHM, Alpha, GFWHM
 const std::string kBlank = " ";
 
 std::string factorCell(const ParameterLink& link, int32_t kind)

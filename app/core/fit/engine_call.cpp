@@ -140,11 +140,7 @@ bool run(const EngineRunner& runner, ZorvantFunction zorvant, EngineArguments& a
         invoke(zorvant, a);
         ran = true;
     };
-    if (runner) {
-        runner(call);
-    } else {
-        call();
-    }
+    runThrough(runner, call);
     return ran;
 }
 
@@ -167,6 +163,15 @@ void commit(Module1& module, EngineArguments& a)
 }
 
 }  // namespace
+
+void runThrough(const EngineRunner& runner, const std::function<void()>& work)
+{
+    if (runner) {
+        runner(work);
+    } else {
+        work();
+    }
+}
 
 EngineCallResult callEngine(Module1& module, LibraryLoader& loader, int32_t mode, double lambda,
                             const EngineRunner& runner)

@@ -38,6 +38,9 @@ public:
 // runs in place.
 using EngineRunner = std::function<void(const std::function<void()>& call)>;
 
+// `work` through `runner`, or here when there is none.
+void runThrough(const EngineRunner& runner, const std::function<void()>& work);
+
 // One call of ZORVANT in `mode` with the damping `lambda`, on module.spectrum (its first np
 // points), the configuration's counts, module.engine (as InitPar prepared it; its 0-based
 // partners are handed over 1-based) and the fit controls. Every array is passed at exactly the

@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -189,20 +188,17 @@ void errorMatrix(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuS
 }
 
 // The figures' σ are an addition to a fit that has succeeded: an engine call that fails among
-// the probes leaves them out rather than ending the program over them.
+// the probes leaves them out rather than ending the program over them. Unlike one engine call
+// the computation reads the records, which nothing changes while the runner holds input back,
+// and writes only its own copies.
 void peakUncertainties(Module1& module, Dialogs& dialogs, LibraryLoader& loader, MenuState& menu,
                        const FitHooks& hooks)
 {
     runHook(hooks.showStatus, kUncertaintiesStatus);
     letEventsRun(module, dialogs, menu, hooks);
     Uncertainties computed;
-    const std::function<void()> call = [&] { computed = computeUncertainties(module, loader); };
     try {
-        if (hooks.runEngine) {
-            hooks.runEngine(call);
-        } else {
-            call();
-        }
+        runThrough(hooks.runEngine, [&] { computed = computeUncertainties(module, loader); });
     } catch (const EngineCallFailed&) {
         computed = Uncertainties{};
     }

@@ -9,7 +9,6 @@ namespace varnix::app {
 
 namespace {
 
-constexpr std::size_t kAlphaSlot = 3;  // Pos, Height, LFWHM, Alpha, GFWHM
 constexpr std::string_view kEditHint = "  - need to edit configuration data";
 
 std::size_t count(int32_t value)
@@ -45,7 +44,7 @@ std::optional<std::string> zeroFactor(const Configuration& configuration, std::s
 std::optional<std::string> badPeakValue(double value, std::size_t index, int32_t nds)
 {
     const auto name = [&] { return parameterName(nds, static_cast<int32_t>(index)); };
-    const bool alpha = index % count(kParametersPerPeak) == kAlphaSlot;
+    const bool alpha = index % count(kParametersPerPeak) == count(kAlphaSlot);
     if (!withinRange(value, alpha)) {
         return refusal(name(), " is negative or zero");
     }

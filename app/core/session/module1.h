@@ -26,21 +26,24 @@ namespace varnix::app {
 
 inline constexpr int32_t kParametersPerPeak = 5;
 inline constexpr int32_t kMaxBackgroundCoefficients = 3;  // a0, a1, a2
-inline constexpr int32_t kHeaderWidth = 100;              // characters per header line
+inline constexpr int32_t kHeaderWidth = 100;               // characters per header line
 
 // Parameter-kind names in parameter order; the sixth names the background coefficients.
-inline constexpr std::array<std::string_view, 6> kParameterKindNames = {"Pos",   "Height", "LFWHM",
-                                                                        "Alpha", "GFWHM",  "a"};
+inline constexpr std::array<std::string_view, 6> kParameterKindNames = {
+    "Pos", "Height", "LFWHM", "Alpha", "GFWHM", "a"};
+
+// Each peak's parameters in that order: slot s of peak k is parameter 5·k + s.
+enum PeakSlot : int32_t { kPosSlot = 0, kHeightSlot, kLfwhmSlot, kAlphaSlot, kGfwhmSlot };
 
 struct Spectrum {
     int32_t np = 0;
-    std::vector<double> energy;  // eV, held as kinetic energies
+    std::vector<double> energy;      // eV, held as kinetic energies
     std::vector<double> counts;
     std::vector<double> sigma;       // √counts + 1, computed when the file is read
     std::vector<double> calculated;  // model spectrum of the last calculation or fit
     int32_t nh = 0;
-    int32_t headerWidth = 1;           // kHeaderWidth, or 1 for a file without header
-    std::vector<int32_t> headerCodes;  // max(nh, 1) × headerWidth, column-major, 0 = none
+    int32_t headerWidth = 1;             // kHeaderWidth, or 1 for a file without header
+    std::vector<int32_t> headerCodes;    // max(nh, 1) × headerWidth, column-major, 0 = none
     std::vector<std::string> headerLines;
     bool binding = false;            // the file holds binding energies
     bool photonEnergyKnown = false;  // energy has been turned into HMU − E
@@ -68,10 +71,10 @@ struct ParameterLink {
 };
 
 struct Configuration {
-    int32_t nds = 0;        // Doniach–Sunjic peaks
-    int32_t nbg = 0;        // background coefficients, 0 … 3
-    int32_t npar = 0;       // 5·nds + nbg
-    int32_t ncomp = 0;      // nds, plus one for a background
+    int32_t nds = 0;    // Doniach–Sunjic peaks
+    int32_t nbg = 0;    // background coefficients, 0 … 3
+    int32_t npar = 0;   // 5·nds + nbg
+    int32_t ncomp = 0;  // nds, plus one for a background
     std::vector<double> p;  // 5·nds peak parameters
     std::array<double, kMaxBackgroundCoefficients> a{};
     std::vector<std::string> names;  // npar
@@ -113,8 +116,7 @@ struct EngineParameters {
 
 struct FitResults {
     std::vector<double> parameters;  // npar fitted values
-    std::vector<double>
-        components;  // np × ncomp, column-major: component c at point i is [i + np·c]
+    std::vector<double> components;  // np × ncomp, column-major: component c at point i is [i + np·c]
     double chiSquare = 0.0;
     int32_t nfree = 0;
     std::vector<double> errorMatrix;  // nfree × nfree, column-major, free parameters in order
@@ -158,7 +160,7 @@ struct WindowsOpen {
 
 // What the Plot menu chose; read by Plot and by the PostScript page.
 struct PlotSettings {
-    int32_t plotType = 0;          // the Plot menu entry last chosen, 0 … 4
+    int32_t plotType = 0;  // the Plot menu entry last chosen, 0 … 4
     bool withCalculation = false;  // show the calculated spectrum and its components
     bool residualFlag = false;     // residuals have been asked for
     int32_t residualScale = 0;     // 0: no residuals; else the factor on counts − calculated
@@ -228,7 +230,7 @@ struct Module1 {
     // Set while a peak number chosen in the plot window is passed to the setup window, so that
     // the setup window does not send the same number back.
     bool peakSyncGuard = false;
-    int32_t engineMode = 0;  // mode of the last engine call
+    int32_t engineMode = 0;   // mode of the last engine call
     // Position and height of each peak as last drawn as a marker: nds entries.
     std::vector<double> markerPosition;
     std::vector<double> markerHeight;

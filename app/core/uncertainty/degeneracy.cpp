@@ -1,12 +1,14 @@
 #include "core/uncertainty/degeneracy.h"
 
 #include "core/uncertainty/jacobi_eigen.h"
+#include "statistics.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace varnix::app {
 
@@ -15,13 +17,15 @@ namespace {
 constexpr double kLeadingTerm = 0.3;  // terms below this fraction of the largest are left out
 constexpr std::size_t kMaxTerms = 4;
 
-std::vector<double> correlationMatrix(std::span<const double> c, std::size_t n)
+// R as the correlation window shows it, every cell filled: the caller has checked that every
+// diagonal element is positive, so only a cell that overflows is left empty.
+std::vector<double> correlations(std::span<const double> c, std::size_t n)
 {
-    std::vector<double> r(n * n);
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t i = 0; i < n; ++i) {
-            r[i + n * j] = c[i + n * j] / std::sqrt(c[i + n * i] * c[j + n * j]);
-        }
+    const auto nfree = static_cast<int32_t>(n);
+    const engine::StandardDeviations sd = engine::standardDeviations(c, nfree);
+    std::vector<double> r;
+    for (const std::optional<double>& cell : engine::correlationMatrix(c, sd.values, nfree).cells) {
+        r.push_back(cell.value_or(0.0));
     }
     return r;
 }
@@ -158,7 +162,7 @@ Diagnosis diagnoseDegeneracy(std::span<const double> errorMatrix,
             return d;
         }
     }
-    const SymmetricEigen eigen = jacobiEigen(correlationMatrix(errorMatrix, n), n);
+    const SymmetricEigen eigen = jacobiEigen(correlations(errorMatrix, n), n);
     const double smallest = eigen.values.front();
     d.conditionNumber =
         smallest > 0.0 ? eigen.values.back() / smallest : std::numeric_limits<double>::infinity();

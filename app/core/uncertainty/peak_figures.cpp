@@ -59,9 +59,8 @@ Module1 probeModule(const Module1& module, std::span<const double> parameters,
     return m;
 }
 
-// The components of every peak at `energies`, column-major (point i of peak k at [i + n·k]).
-const std::vector<double>& components(Module1& m, LibraryLoader& loader,
-                                      std::vector<double> energies)
+// The points the engine evaluates the model at; their counts do not matter.
+void evaluateAt(Module1& m, std::vector<double> energies)
 {
     const std::size_t n = energies.size();
     m.spectrum.np = static_cast<int32_t>(n);
@@ -69,19 +68,22 @@ const std::vector<double>& components(Module1& m, LibraryLoader& loader,
     m.spectrum.counts.assign(n, 0.0);
     m.spectrum.sigma.assign(n, 1.0);
     m.spectrum.calculated.assign(n, 0.0);
+}
+
+// The components of every peak at `energies`, column-major (point i of peak k at [i + n·k]).
+const std::vector<double>& components(Module1& m, LibraryLoader& loader,
+                                      std::vector<double> energies)
+{
+    evaluateAt(m, std::move(energies));
     m.fitResults.components.clear();
     callEngine(m, loader, kEngineCalculate, 0.0);
     return m.fitResults.components;
 }
 
+// The areas do not depend on where the model is evaluated, so a few points serve.
 std::vector<double> areas(Module1& m, LibraryLoader& loader)
 {
-    const std::vector<double> energies{0.0, 1.0, 2.0};
-    m.spectrum.np = 3;
-    m.spectrum.energy = energies;
-    m.spectrum.counts.assign(3, 0.0);
-    m.spectrum.sigma.assign(3, 1.0);
-    m.spectrum.calculated.assign(3, 0.0);
+    evaluateAt(m, {0.0, 1.0, 2.0});
     callEngine(m, loader, kEngineIterate, 0.0);
     return m.fitResults.areas;
 }
@@ -132,11 +134,11 @@ std::vector<PeakSearch> scan(Module1& m, LibraryLoader& loader)
     std::vector<double> energies;
     for (std::size_t k = 0; k < nds; ++k) {
         const double* p = m.engine.p.data() + kParametersPerPeak * k;
-        searches[k].height = p[1];
-        searches[k].scale = std::fabs(p[2]) + std::fabs(p[4]);
+        searches[k].height = p[kHeightSlot];
+        searches[k].scale = std::fabs(p[kLfwhmSlot]) + std::fabs(p[kGfwhmSlot]);
         const double step = 2.0 * kScanReach * searches[k].scale / (kScanPoints - 1);
         for (int32_t i = 0; i < kScanPoints; ++i) {
-            energies.push_back(p[0] - kScanReach * searches[k].scale + step * i);
+            energies.push_back(p[kPosSlot] - kScanReach * searches[k].scale + step * i);
         }
     }
     const std::vector<double> x = energies;

@@ -5,11 +5,11 @@
 // The area is the engine's own (PKAREAS, the peak as drawn, truncated to its window). The
 // shape figures are found here on the engine's calculated component: a coarse scan of each
 // peak brackets its maximum and its four crossings (half the Height, half the maximum), then
-// Newton steps on three-point stencils, all peaks and crossings in one engine call per step,
+// Newton steps on five-point stencils, all peaks and crossings in one engine call per step,
 // refine them. A crossing is a root of the component minus its level, so it converges to the
 // integration tolerance (about 1e-10 of the width at the default probe controls); the maximum's
-// energy is where the stencil's central difference vanishes, which places it within about 1e-6
-// of the width (the stencil's O(δ²) bias), and the maximum itself, being flat there, to about
+// energy is where the stencil's central difference vanishes, which places it within about 1e-9
+// of the width (the stencil's O(δ⁴) bias), and the maximum itself, being flat there, to about
 // 1e-12.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "core/uncertainty/uncertainty.h"
 
+#include "core/display/results_table.h"
+
 #include <cmath>
 #include <numeric>
 #include <stdexcept>
@@ -7,12 +9,6 @@
 namespace varnix::app {
 
 namespace {
-
-constexpr int32_t kPos = 0;
-constexpr int32_t kHeight = 1;
-constexpr int32_t kLfwhm = 2;
-constexpr int32_t kAlpha = 3;
-constexpr int32_t kGfwhm = 4;
 
 // Derivatives of each figure of each peak with respect to the free parameters.
 using Gradients = std::vector<std::array<std::vector<double>, kPeakFigureCount>>;
@@ -24,12 +20,12 @@ std::size_t at(int32_t peak, int32_t slot)
 
 double stepScale(std::span<const double> p, int32_t peak, int32_t slot)
 {
-    const double lw = std::fabs(p[at(peak, kLfwhm)]);
-    const double gw = std::fabs(p[at(peak, kGfwhm)]);
+    const double lw = std::fabs(p[at(peak, kLfwhmSlot)]);
+    const double gw = std::fabs(p[at(peak, kGfwhmSlot)]);
     double scale = 1.0;
-    if (slot == kPos) {
+    if (slot == kPosSlot) {
         scale = lw + gw;
-    } else if (slot != kAlpha) {
+    } else if (slot != kAlphaSlot) {
         scale = std::fabs(p[at(peak, slot)]);
     }
     return scale > 0.0 ? scale : 1.0;
@@ -144,17 +140,6 @@ void addShares(std::span<const double> c, const Gradients& g, std::vector<PeakUn
     }
 }
 
-std::vector<std::string> freeNames(const Module1& module)
-{
-    std::vector<std::string> names;
-    for (std::size_t j = 0; j < module.engine.varied.size(); ++j) {
-        if (module.engine.varied[j] == kLinkVaried) {
-            names.push_back(parameterName(module.configuration.nds, static_cast<int32_t>(j)));
-        }
-    }
-    return names;
-}
-
 }  // namespace
 
 bool uncertaintiesAvailable(const Module1& module)
@@ -172,7 +157,9 @@ Diagnosis diagnoseFit(const Module1& module)
     if (!uncertaintiesAvailable(module)) {
         return {};
     }
-    return diagnoseDegeneracy(module.fitResults.errorMatrix, freeNames(module));
+    const FitResults& r = module.fitResults;
+    return diagnoseDegeneracy(r.errorMatrix,
+                              freeParameterNames(module, static_cast<std::size_t>(r.nfree)));
 }
 
 Uncertainties computeUncertainties(const Module1& module, LibraryLoader& loader,
@@ -188,7 +175,7 @@ Uncertainties computeUncertainties(const Module1& module, LibraryLoader& loader,
     for (auto& figures : g) {
         figures.fill(std::vector<double>(nfree, 0.0));
     }
-    for (int32_t slot = kPos; slot <= kGfwhm; ++slot) {
+    for (int32_t slot = kPosSlot; slot <= kGfwhmSlot; ++slot) {
         if (slotMoves(module.engine, module.configuration.nds, slot)) {
             addSlot(module, loader, options, slot, g);
         }

@@ -53,7 +53,9 @@ std::string significant(double value, int digits)
     return plainAtPlace(value, std::min(place, 0));
 }
 
-ValueSigmaText figureText(const ValueSigma& figure)
+}  // namespace
+
+ValueSigmaText valueSigmaText(const ValueSigma& figure)
 {
     if (!std::isfinite(figure.value)) {
         return ValueSigmaText{"-", ""};
@@ -74,8 +76,6 @@ ValueSigmaText figureText(const ValueSigma& figure)
     return ValueSigmaText{plainAtPlace(figure.value, place), plainAtPlace(figure.sigma, place)};
 }
 
-}  // namespace
-
 bool hasUncertainties(const Module1& module)
 {
     const FitResults& r = module.fitResults;
@@ -83,17 +83,12 @@ bool hasUncertainties(const Module1& module)
            r.uncertainties.peaks.size() == static_cast<std::size_t>(module.configuration.nds);
 }
 
-ValueSigmaText valueSigmaText(ValueSigma figure)
-{
-    return figureText(figure);
-}
-
-std::string valueSigmaLine(const ValueSigmaText& text)
+std::string valueSigmaCell(const ValueSigmaText& text)
 {
     if (text.sigma.empty()) {
         return text.value;
     }
-    return text.value + " " + std::string(kPlusMinus) + " " + text.sigma;
+    return text.value + "\n" + std::string(kPlusMinus) + " " + text.sigma;
 }
 
 std::string uncertaintyGridFormat(bool binding)
@@ -115,10 +110,11 @@ UncertaintyTable uncertaintyTable(const Module1& module)
         if (module.spectrum.binding) {
             energy.value = module.spectrum.hmu - energy.value;
         }
-        table.rows.push_back(UncertaintyRow{
-            ValueSigmaText{formatNumber(static_cast<double>(k + 1), "###"), ""}, figureText(p.area),
-            figureText(p.share), figureText(p.widthAtHalfHeight), figureText(p.maximum),
-            figureText(energy), figureText(p.widthAtHalfMaximum)});
+        table.rows.push_back(
+            UncertaintyRow{ValueSigmaText{formatNumber(static_cast<double>(k + 1), "###"), ""},
+                           valueSigmaText(p.area), valueSigmaText(p.share),
+                           valueSigmaText(p.widthAtHalfHeight), valueSigmaText(p.maximum),
+                           valueSigmaText(energy), valueSigmaText(p.widthAtHalfMaximum)});
     }
     table.diagnosis = module.fitResults.uncertainties.diagnosis.text;
     return table;

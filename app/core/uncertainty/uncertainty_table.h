@@ -29,10 +29,10 @@ struct ValueSigmaText {
 // σ to two significant digits and the value to the same place: {1234.5678, 0.01234} gives
 // "1234.568" and "0.012". A σ of 0 (nothing free moves the figure) gives "0" and the value to
 // five significant digits, as does a σ that is not a finite number (no σ then).
-ValueSigmaText valueSigmaText(ValueSigma figure);
+ValueSigmaText valueSigmaText(const ValueSigma& figure);
 
-// "1234.568 ± 0.012", or the value alone when no σ is known.
-std::string valueSigmaLine(const ValueSigmaText& text);
+// The grid's cell: the value over "± σ", or the value alone when no σ is known.
+std::string valueSigmaCell(const ValueSigmaText& text);
 
 // No., Area, Share, FWHM at half the Height, Maximum, energy of the maximum, FWHM at half
 // the maximum.
